@@ -1,0 +1,115 @@
+#include "platform/fakes/recorders.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+int RecordingTraceSink::Append(std::string_view path, std::string_view message) {
+  std::lock_guard<std::mutex> lock(mu_);
+  paths_.emplace_back(path);
+  messages_.emplace_back(message);
+  return 0;
+}
+
+std::vector<std::string> RecordingTraceSink::messages() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return messages_;
+}
+
+std::vector<std::string> RecordingTraceSink::paths() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return paths_;
+}
+
+int RecordingTraceSink::Count(std::string_view message) {
+  std::lock_guard<std::mutex> lock(mu_);
+  return static_cast<int>(std::count(messages_.begin(), messages_.end(), message));
+}
+
+void RecordingTraceSink::Clear() {
+  std::lock_guard<std::mutex> lock(mu_);
+  messages_.clear();
+  paths_.clear();
+}
+
+Status RecordingEventLog::Report(const EventRecord& record) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (fail_with_ != kOk) return fail_with_;
+  events_.push_back(record);
+  return kOk;
+}
+
+std::vector<EventRecord> RecordingEventLog::events() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return events_;
+}
+
+int RecordingEventLog::Count(uint32_t event_id) {
+  std::lock_guard<std::mutex> lock(mu_);
+  return static_cast<int>(std::count_if(events_.begin(), events_.end(),
+                                        [&](const EventRecord& e) { return e.event_id == event_id; }));
+}
+
+void RecordingEventLog::Clear() {
+  std::lock_guard<std::mutex> lock(mu_);
+  events_.clear();
+}
+
+Status RecordingProcessLauncher::Start(std::string_view command_line,
+                                       std::string_view working_directory) {
+  std::lock_guard<std::mutex> lock(mu_);
+  calls_.push_back({std::string(command_line), std::string(working_directory), false});
+  std::vector<std::string> args = SplitCommandLine(command_line);
+  if (!args.empty()) {
+    auto it = failures_.find(args[0]);
+    if (it != failures_.end()) return it->second;
+  }
+  return kOk;
+}
+
+Status RecordingProcessLauncher::Run(std::string_view command_line,
+                                     std::string_view working_directory, uint32_t* exit_code) {
+  std::lock_guard<std::mutex> lock(mu_);
+  calls_.push_back({std::string(command_line), std::string(working_directory), true});
+  std::vector<std::string> args = SplitCommandLine(command_line);
+  if (!args.empty()) {
+    auto it = failures_.find(args[0]);
+    if (it != failures_.end()) return it->second;
+    auto code = exit_codes_.find(args[0]);
+    *exit_code = code == exit_codes_.end() ? 0 : code->second;
+  } else {
+    *exit_code = 0;
+  }
+  return kOk;
+}
+
+void RecordingProcessLauncher::FailProgram(const std::string& program, Status status) {
+  std::lock_guard<std::mutex> lock(mu_);
+  failures_[program] = status;
+}
+
+void RecordingProcessLauncher::SetExitCode(const std::string& program, uint32_t code) {
+  std::lock_guard<std::mutex> lock(mu_);
+  exit_codes_[program] = code;
+}
+
+std::vector<RecordingProcessLauncher::Call> RecordingProcessLauncher::calls() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return calls_;
+}
+
+void RecordingProcessLauncher::Clear() {
+  std::lock_guard<std::mutex> lock(mu_);
+  calls_.clear();
+}
+
+std::string FakeSystemInfo::ProgramDirectory() {
+  size_t slash = program_path.rfind('/');
+  return slash == std::string::npos ? std::string() : program_path.substr(0, slash + 1);
+}
+
+std::string FakeSystemInfo::ErrorMessage(Status code) {
+  return code == 0 ? "The operation completed successfully." : "Error " + std::to_string(code);
+}
+
+}  // namespace quillon

@@ -1,0 +1,75 @@
+#ifndef QUILLON_PLATFORM_STORE_H_
+#define QUILLON_PLATFORM_STORE_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace quillon {
+
+// Registry value type codes, as stored.
+enum class ValueType : uint32_t {
+  kNone = 0,
+  kSz = 1,
+  kExpandSz = 2,
+  kBinary = 3,
+  kDword = 4,
+  kMultiSz = 7,
+};
+
+struct StoreValue {
+  std::string name;  // as first written (names match without regard to case)
+  ValueType type = ValueType::kNone;
+  std::string data;  // raw bytes: DWORD little-endian 4 bytes; texts with their zero bytes
+};
+
+// The settings store: a tree of keys below HKEY_LOCAL_MACHINE, written as full paths with
+// backslashes ("SOFTWARE\Morvath\TALVEN\LifeTime\Current"), each key holding named values of a
+// registry type. Key and value names match without regard to ASCII case. A key path never has
+// a leading or trailing backslash; callers pass it as written.
+//
+// Every operation is atomic: a value is either wholly written or not at all, even if the
+// process dies in the middle. Implementations are safe to call from several threads and
+// several processes at once.
+class Store {
+ public:
+  virtual ~Store() = default;
+
+  // Reads one value. On success returns 0 and fills *type and *data. Returns kErrorNotFound
+  // when the key or value is missing; another non-zero status when the store cannot be read
+  // (the outputs are then untouched).
+  virtual Status GetValue(std::string_view key, std::string_view name, ValueType* type,
+                          std::string* data) = 0;
+
+  // Writes one value, creating the key and its missing parents. 0 on success, else non-zero
+  // and the store unchanged.
+  virtual Status SetValue(std::string_view key, std::string_view name, ValueType type,
+                          std::string_view data) = 0;
+
+  // Deletes one value. kErrorNotFound when it does not exist.
+  virtual Status DeleteValue(std::string_view key, std::string_view name) = 0;
+
+  // Creates a key and its missing parents; 0 also when it already exists.
+  virtual Status CreateKey(std::string_view key) = 0;
+
+  // 0 when the key exists, kErrorNotFound when not, another status when the store fails.
+  virtual Status KeyExists(std::string_view key) = 0;
+
+  // Deletes a key with all its values and subkeys. kErrorNotFound when it does not exist.
+  virtual Status DeleteKeyTree(std::string_view key) = 0;
+
+  // Lists the values of a key (in name order, case-insensitively). kErrorNotFound when the
+  // key does not exist.
+  virtual Status ListValues(std::string_view key, std::vector<StoreValue>* values) = 0;
+
+  // Lists the names of the direct subkeys of a key (in name order). kErrorNotFound when the
+  // key does not exist.
+  virtual Status ListSubkeys(std::string_view key, std::vector<std::string>* names) = 0;
+};
+
+}  // namespace quillon
+
+#endif  // QUILLON_PLATFORM_STORE_H_
