@@ -1,0 +1,43 @@
+#include "common/settings/accessor_helpers.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/settings/settings.h"
+
+namespace quillon::settings_internal {
+namespace {
+constexpr size_t kMaxTextSize = 24;
+}  // namespace
+
+Status ReadDword(Store* store, const char* key, const char* name, uint32_t* out) {
+  if (out == nullptr) return kErrorInvalidParameter;
+  return RegCtlReadValue(store, key, name, kRegDword, out, sizeof(*out));
+}
+
+Status WriteDword(Store* store, const char* key, const char* name, uint32_t in) {
+  return RegCtlWriteValue(store, key, name, kRegDword, &in, sizeof(in));
+}
+
+Status ReadText(Store* store, const char* key, const char* name, char* out, size_t size) {
+  if (out == nullptr || size == 0 || size > kMaxTextSize) return kErrorInvalidParameter;
+  char buffer[kMaxTextSize] = {};
+  Status s = RegCtlReadValue(store, key, name, kRegSz, buffer, static_cast<uint32_t>(size));
+  if (s == kOk) std::memcpy(out, buffer, size);
+  return s;
+}
+
+Status WriteText(Store* store, const char* key, const char* name, const char* in, size_t size) {
+  if (in == nullptr || size == 0 || size > kMaxTextSize) return kErrorInvalidParameter;
+  char buffer[kMaxTextSize] = {};
+  std::memcpy(buffer, in, strnlen(in, size - 1));
+  return RegCtlWriteValue(store, key, name, kRegSz, buffer, static_cast<uint32_t>(size));
+}
+
+bool RaidName(const char* stem, int n, char* out, size_t out_size) {
+  if (n < 1 || n > kMaxRaid) return false;
+  std::snprintf(out, out_size, "%s%02ld", stem, static_cast<long>(n));
+  return true;
+}
+
+}  // namespace quillon::settings_internal
