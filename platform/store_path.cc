@@ -1,0 +1,17 @@
+#include "platform/store_path.h"
+
+#include <cstdlib>
+
+#include "platform/posix/sqlite_store.h"
+
+namespace quillon {
+
+std::string StorePath() {
+  const char* path = std::getenv("QUILLON_REGISTRY");
+  if (path != nullptr && *path != '\0') return path;
+  return "/var/lib/quillon/registry.db";
+}
+
+std::unique_ptr<Store> OpenSystemStore() { return std::make_unique<SqliteStore>(StorePath()); }
+
+}  // namespace quillon
