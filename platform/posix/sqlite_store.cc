@@ -44,6 +44,26 @@ void CreateParentDirectories(const std::string& path) {
   }
 }
 
+// The errno that explains why the file could not be opened. SQLite's own last errno often
+// comes from a later fallback attempt (ENOENT after EACCES), so missing permissions are looked
+// for first.
+int CantOpenCause(const std::string& path, int sqlite_errno) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) {
+    if (access(path.c_str(), R_OK) != 0) return errno;
+  } else {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    // Walk up to the nearest existing directory: that is where creation failed.
+    while (stat(dir.c_str(), &st) != 0 && dir.size() > 1) {
+      slash = dir.rfind('/');
+      dir = slash == std::string::npos || slash == 0 ? "/" : dir.substr(0, slash);
+    }
+    if (access(dir.c_str(), W_OK | X_OK) != 0) return errno;
+  }
+  return sqlite_errno;
+}
+
 // True when the key path has no empty component. The empty path itself is the root.
 bool ValidKeyPath(std::string_view key) {
   if (key.empty()) return true;
@@ -188,7 +208,7 @@ Status SqliteStore::Fail(int rc) {
       status = kErrorAccessDenied;
       break;
     case SQLITE_CANTOPEN: {
-      int error = db_ ? sqlite3_system_errno(db_) : 0;
+      int error = CantOpenCause(path_, db_ ? sqlite3_system_errno(db_) : 0);
       if (error == EACCES || error == EPERM || error == EROFS) status = kErrorAccessDenied;
       if (error != 0) message += std::string(" (") + std::strerror(error) + ")";
       break;
