@@ -1,9 +1,11 @@
 #include "platform/posix/sqlite_store.h"
 
+#include <pthread.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -62,6 +64,19 @@ int CantOpenCause(const std::string& path, int sqlite_errno) {
     if (access(dir.c_str(), W_OK | X_OK) != 0) return errno;
   }
   return sqlite_errno;
+}
+
+// Counts the fork() calls of this process, so that a store notices in a child that its
+// connection was inherited without a getpid() system call on every read.
+std::atomic<uint64_t> fork_generation{0};
+
+uint64_t ForkGeneration() {
+  static const bool registered = [] {
+    pthread_atfork(nullptr, nullptr, [] { fork_generation.fetch_add(1); });
+    return true;
+  }();
+  (void)registered;
+  return fork_generation.load(std::memory_order_relaxed);
 }
 
 // True when the key path has no empty component. The empty path itself is the root.
@@ -248,7 +263,7 @@ Status SqliteStore::Exec(const char* sql) {
 }
 
 Status SqliteStore::EnsureOpen() {
-  if (db_ && owner_pid_ != getpid()) {
+  if (db_ && opened_in_generation_ != ForkGeneration()) {
     // A connection inherited through fork() belongs to the parent; closing it here could
     // release or disturb the parent's locks, so it is left alone and a new one opened.
     db_ = nullptr;
@@ -259,7 +274,7 @@ Status SqliteStore::EnsureOpen() {
 }
 
 Status SqliteStore::OpenLocked() {
-  owner_pid_ = getpid();
+  opened_in_generation_ = ForkGeneration();
   CreateParentDirectories(path_);
   int rc =
       sqlite3_open_v2(path_.c_str(), &db_,

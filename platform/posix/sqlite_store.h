@@ -1,8 +1,7 @@
 #ifndef QUILLON_PLATFORM_POSIX_SQLITE_STORE_H_
 #define QUILLON_PLATFORM_POSIX_SQLITE_STORE_H_
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -103,8 +102,8 @@ class SqliteStore : public Store {
   std::mutex mu_;
   sqlite3* db_ = nullptr;
   Statements* statements_ = nullptr;
-  pid_t owner_pid_ = 0;  // process that opened db_
-  bool broken_ = false;  // the current operation found the file at fault
+  uint64_t opened_in_generation_ = 0;  // fork generation in which db_ was opened
+  bool broken_ = false;                // the current operation found the file at fault
   std::string last_error_;
 };
 
