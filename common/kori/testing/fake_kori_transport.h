@@ -1,0 +1,88 @@
+#ifndef QUILLON_COMMON_KORI_TESTING_FAKE_KORI_TRANSPORT_H_
+#define QUILLON_COMMON_KORI_TESTING_FAKE_KORI_TRANSPORT_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/kori/kori_transport.h"
+
+namespace quillon {
+
+// The state a FakeKoriTransport works from and records into. Tests keep a shared pointer to
+// it after handing the transport to a KoriClient.
+struct FakeKoriServer {
+  struct Answer {
+    std::vector<uint8_t> response;
+    std::vector<uint8_t> status = {0};  // empty: the server sets no status
+    int fail = 0;                       // non-zero: the call itself fails with this code
+  };
+
+  bool present = true;  // false: Open fails, as with no server on the bus
+  std::string description =
+      "<node><interface name=\"com.morvath.Kori\">"
+      "<method name=\"VCRequest\"/><method name=\"SyncRequest\"/>"
+      "<property name=\"ServerCabinetNumber\" type=\"n\" access=\"read\"/>"
+      "<property name=\"DefaultTimeout\" type=\"u\" access=\"read\"/>"
+      "<property name=\"ServerControlVersion\" type=\"s\" access=\"read\"/>"
+      "</interface></node>";
+  int property_fail = 0;  // non-zero: reading ServerCabinetNumber fails
+  int16_t property_value = 1;
+  std::map<uint16_t, Answer> answers;  // by command; a missing command answers status 1
+
+  // Recorded.
+  std::vector<KoriCall> calls;
+  int opens = 0;
+  int closes = 0;
+  int property_reads = 0;
+  bool open = false;
+};
+
+// A KoriTransport that answers from a FakeKoriServer, for the failure paths that a real
+// server seldom shows. Single-threaded like every transport.
+class FakeKoriTransport : public KoriTransport {
+ public:
+  explicit FakeKoriTransport(std::shared_ptr<FakeKoriServer> server) : server_(std::move(server)) {}
+
+  int Open(std::string* description) override {
+    ++server_->opens;
+    if (!server_->present) return 2;
+    server_->open = true;
+    *description = server_->description;
+    return 0;
+  }
+  int ReadCabinetProperty(int16_t* value) override {
+    ++server_->property_reads;
+    if (!server_->open) return 107;
+    if (server_->property_fail != 0) return server_->property_fail;
+    *value = server_->property_value;
+    return 0;
+  }
+  int Call(const KoriCall& call, KoriReply* reply) override {
+    *reply = KoriReply{};
+    if (!server_->open) return 107;
+    server_->calls.push_back(call);
+    auto it = server_->answers.find(call.command);
+    if (it == server_->answers.end()) {
+      reply->status = {1};
+      return 0;
+    }
+    if (it->second.fail != 0) return it->second.fail;
+    reply->response = it->second.response;
+    reply->status = it->second.status;
+    return 0;
+  }
+  void Close() override {
+    if (server_->open) ++server_->closes;
+    server_->open = false;
+  }
+
+ private:
+  std::shared_ptr<FakeKoriServer> server_;
+};
+
+}  // namespace quillon
+
+#endif  // QUILLON_COMMON_KORI_TESTING_FAKE_KORI_TRANSPORT_H_

@@ -1,0 +1,164 @@
+#include "tools/kori_sim/sim_config.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace quillon {
+namespace {
+
+bool ParseNumber(const std::string& text, long long min, long long max, long long* out) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 0);
+  if (errno != 0 || end == text.c_str() || *end != '\0' || v < min || v > max) return false;
+  *out = v;
+  return true;
+}
+
+bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* out) {
+  if (text.size() % 2 != 0) return false;
+  out->clear();
+  for (size_t i = 0; i < text.size(); i += 2) {
+    long long v = 0;
+    if (!ParseNumber("0x" + text.substr(i, 2), 0, 255, &v)) return false;
+    out->push_back(static_cast<uint8_t>(v));
+  }
+  return true;
+}
+
+// "CMD" or "all" → the rule to change.
+SimCommandRule* RuleFor(const std::string& cmd, SimConfig* config) {
+  if (cmd == "all") {
+    if (!config->all_rule) config->all_rule.emplace();
+    return &*config->all_rule;
+  }
+  long long v = 0;
+  if (!ParseNumber(cmd, 0, 0xFFFF, &v)) return nullptr;
+  return &config->rules[static_cast<uint16_t>(v)];
+}
+
+}  // namespace
+
+const char* SimUsage() {
+  return "usage: quillon-kori-sim [option...]\n"
+         "Offers the KORI management interface on the system bus (DBUS_SYSTEM_BUS_ADDRESS when\n"
+         "set): name com.morvath.Kori, object /com/morvath/Kori, interface com.morvath.Kori,\n"
+         "method VCRequest (nnnnayn -> ayay), property ServerCabinetNumber (n).\n"
+         "Prints READY on standard output (and tells systemd READY=1) once it owns the name.\n"
+         "Answers:\n"
+         "  --cabinet=N           cabinet number: the property and the 0xE204 answer (default 1)\n"
+         "  --model=TEXT          cabinet model, answer to 0x0C00/0x0608 (default QX-CABINET-1)\n"
+         "  --seconds=N           operating seconds, answer to 0xE001/0x1010 (default 36000)\n"
+         "  --psu=N               PSU status byte, answer to 0x0500 (default 1)\n"
+         "  Other commands answer status 1 with no data. 0xE000 answers status 0, no data.\n"
+         "Faults (CMD is a command number such as 0xE001, or 'all'; options repeat):\n"
+         "  --status=CMD:N        answer CMD with status byte N\n"
+         "  --no-status=CMD       answer CMD without setting a status (empty status bytes)\n"
+         "  --answer=CMD:HEX      answer CMD with these bytes (hex; empty for no data), e.g.\n"
+         "                        --answer=0xE204:010203 for a 3-byte cabinet number\n"
+         "  --delay=CMD:MS        answer CMD after MS milliseconds\n"
+         "  --hang=CMD            never answer CMD\n"
+         "  --vanish=CMD          leave the bus in the middle of CMD, without answering\n"
+         "  --bad-reply=CMD       answer CMD with signature ay instead of ayay\n"
+         "  --property=KIND       ServerCabinetNumber as n (default), s or u, or 'missing'\n"
+         "  --no-vcrequest        offer no VCRequest method\n"
+         "Other:\n"
+         "  --log=FILE            append one line per call received to FILE\n"
+         "  --address=ADDRESS     use this bus address instead of the system bus\n"
+         "  --help                show this text\n"
+         "SIGTERM or SIGINT releases the name and ends the simulator.\n";
+}
+
+bool ParseSimArgs(const std::vector<std::string>& args, SimConfig* config, bool* help,
+                  std::string* error) {
+  *help = false;
+  for (const std::string& arg : args) {
+    size_t eq = arg.find('=');
+    std::string key = arg.substr(0, eq);
+    std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+    bool has_value = eq != std::string::npos;
+    long long n = 0;
+    // CMD:VALUE options.
+    std::string cmd = value.substr(0, value.find(':'));
+    std::string rest =
+        value.find(':') == std::string::npos ? "" : value.substr(value.find(':') + 1);
+    bool has_rest = value.find(':') != std::string::npos;
+    if (key == "--help") {
+      *help = true;
+    } else if (key == "--cabinet" && ParseNumber(value, -32768, 32767, &n)) {
+      config->cabinet = static_cast<int16_t>(n);
+    } else if (key == "--model" && has_value) {
+      config->model = value;
+    } else if (key == "--seconds" && ParseNumber(value, 0, 0xFFFFFFFFLL, &n)) {
+      config->seconds = static_cast<uint32_t>(n);
+    } else if (key == "--psu" && ParseNumber(value, 0, 255, &n)) {
+      config->psu = static_cast<uint8_t>(n);
+    } else if (key == "--property" && has_value) {
+      if (value == "n") {
+        config->property = SimProperty::kInt16;
+      } else if (value == "missing") {
+        config->property = SimProperty::kMissing;
+      } else if (value == "s") {
+        config->property = SimProperty::kString;
+      } else if (value == "u") {
+        config->property = SimProperty::kUint32;
+      } else {
+        *error = "bad --property: " + value;
+        return false;
+      }
+    } else if (key == "--no-vcrequest" && !has_value) {
+      config->no_vcrequest = true;
+    } else if (key == "--log" && has_value) {
+      config->log_path = value;
+    } else if (key == "--address" && has_value) {
+      config->address = value;
+    } else if ((key == "--status" || key == "--delay" || key == "--answer") && has_rest) {
+      SimCommandRule* rule = RuleFor(cmd, config);
+      if (rule == nullptr) {
+        *error = "bad command in " + arg;
+        return false;
+      }
+      if (key == "--status" && ParseNumber(rest, 0, 255, &n)) {
+        rule->status = static_cast<uint8_t>(n);
+      } else if (key == "--delay" && ParseNumber(rest, 0, 3600000, &n)) {
+        rule->delay_ms = static_cast<uint32_t>(n);
+      } else if (key == "--answer") {
+        std::vector<uint8_t> bytes;
+        if (!ParseHexBytes(rest, &bytes)) {
+          *error = "bad hex bytes in " + arg;
+          return false;
+        }
+        rule->answer = bytes;
+      } else {
+        *error = "bad value in " + arg;
+        return false;
+      }
+    } else if ((key == "--no-status" || key == "--hang" || key == "--vanish" ||
+                key == "--bad-reply") &&
+               has_value) {
+      SimCommandRule* rule = RuleFor(value, config);
+      if (rule == nullptr) {
+        *error = "bad command in " + arg;
+        return false;
+      }
+      if (key == "--no-status") rule->no_status = true;
+      if (key == "--hang") rule->hang = true;
+      if (key == "--vanish") rule->vanish = true;
+      if (key == "--bad-reply") rule->bad_reply = true;
+    } else {
+      *error = "unknown option or bad value: " + arg;
+      return false;
+    }
+  }
+  return true;
+}
+
+const SimCommandRule* FindRule(const SimConfig& config, uint16_t command) {
+  auto it = config.rules.find(command);
+  if (it != config.rules.end()) return &it->second;
+  if (config.all_rule) return &*config.all_rule;
+  return nullptr;
+}
+
+}  // namespace quillon

@@ -1,0 +1,53 @@
+#ifndef QUILLON_TOOLS_KORI_SIM_SIM_CONFIG_H_
+#define QUILLON_TOOLS_KORI_SIM_SIM_CONFIG_H_
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// How the simulator treats one command.
+struct SimCommandRule {
+  std::optional<uint8_t> status;               // --status: the status byte (default 0)
+  bool no_status = false;                      // --no-status: leave the status unset
+  std::optional<std::vector<uint8_t>> answer;  // --answer: these answer bytes
+  uint32_t delay_ms = 0;                       // --delay: answer late
+  bool hang = false;                           // --hang: never answer
+  bool vanish = false;                         // --vanish: leave the bus instead of answering
+  bool bad_reply = false;                      // --bad-reply: answer with signature "ay"
+};
+
+// Type of the property ServerCabinetNumber as the simulator offers it.
+enum class SimProperty { kInt16, kMissing, kString, kUint32 };
+
+// The whole configuration of one simulator run (see Usage()).
+struct SimConfig {
+  int16_t cabinet = 1;
+  std::string model = "QX-CABINET-1";
+  uint32_t seconds = 36000;
+  uint8_t psu = 1;
+  SimProperty property = SimProperty::kInt16;
+  bool no_vcrequest = false;
+  std::map<uint16_t, SimCommandRule> rules;  // by command
+  std::optional<SimCommandRule> all_rule;    // for commands without a rule of their own
+  std::string log_path;                      // empty: no call log
+  std::string address;                       // empty: the system bus
+};
+
+// The command-line help text.
+const char* SimUsage();
+
+// Parses the arguments after the program name. true on success; false with a message in
+// *error for an unknown option or a bad value. `--help` sets *help.
+bool ParseSimArgs(const std::vector<std::string>& args, SimConfig* config, bool* help,
+                  std::string* error);
+
+// The rule for a command: its own, else the one for all commands, else none (nullptr).
+const SimCommandRule* FindRule(const SimConfig& config, uint16_t command);
+
+}  // namespace quillon
+
+#endif  // QUILLON_TOOLS_KORI_SIM_SIM_CONFIG_H_
