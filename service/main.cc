@@ -1,1 +1,53 @@
-int main() { return 0; }
+// TALVENSV: the monitoring service TALVEN and its own console installer.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/log/trace_log.h"
+#include "platform/posix/file_trace_sink.h"
+#include "platform/posix/journal_event_log.h"
+#include "platform/posix/posix_process_launcher.h"
+#include "platform/posix/posix_system_info.h"
+#include "platform/posix/system_clock.h"
+#include "platform/posix/systemd_service_control.h"
+#include "platform/posix/systemd_service_manager.h"
+#include "platform/store_path.h"
+#include "service/service_core.h"
+#include "service/service_env.h"
+#include "service/service_host.h"
+
+int main(int argc, char** argv) {
+  using namespace quillon;
+
+  std::unique_ptr<Store> store = OpenSystemStore();
+  PosixSystemInfo system;
+  SystemClock clock;
+  FileTraceSink trace_sink(&clock);
+  TraceLog trace(&system, &trace_sink);
+  JournalEventLog event_log;
+  PosixProcessLauncher launcher;
+  SystemdServiceManager service_manager;
+  SystemdServiceControl service_control;
+
+  ServiceEnv env;
+  env.store = store.get();
+  env.system = &system;
+  env.clock = &clock;
+  env.trace = &trace;
+  env.event_log = &event_log;
+  env.launcher = &launcher;
+  env.service_manager = &service_manager;
+
+  // The service object exists before anything else happens; building it writes Language.
+  TalvenService service(env);
+  ServiceHost host(env, &service_control, &service, [](std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  });
+
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return host.Main(args);
+}
