@@ -1,0 +1,143 @@
+#include "service/limit_check_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/settings/settings.h"
+#include "platform/fakes/memory_store.h"
+#include "service/worker_table.h"
+#include "service/worker_test_util.h"
+
+namespace quillon {
+namespace {
+
+// Records the cycles it is asked to run; signals `cycled` after each.
+class RecordingCycles : public LimitCheckCycles {
+ public:
+  void Cycle(int reason) override {
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      log.push_back(std::to_string(reason));
+    }
+    cycled.Set();
+  }
+  void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) override {
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      log.push_back("1:" + std::string(request, size));
+    }
+    std::memset(reply, 0, kPipeRecordSize);
+    std::strcpy(reply, "Heared.");
+    cycled.Set();
+  }
+  std::vector<std::string> Log() {
+    std::lock_guard<std::mutex> lock(mu);
+    return log;
+  }
+  std::mutex mu;
+  std::vector<std::string> log;
+  Event cycled;
+};
+
+class FastWorker : public LimitCheckWorker {
+ public:
+  using LimitCheckWorker::LimitCheckWorker;
+  uint32_t interval_ms = kWaitInfinite - 1;
+
+ protected:
+  uint32_t IntervalMs() override { return interval_ms; }
+};
+
+TEST(CheckIntervalTest, ZeroCountsAsUnsetAndHugeValuesAreCapped) {
+  EXPECT_EQ(CheckIntervalMs(0), 3600000u);
+  EXPECT_EQ(CheckIntervalMs(60), 3600000u);
+  EXPECT_EQ(CheckIntervalMs(1), 60000u);
+  EXPECT_EQ(CheckIntervalMs(71582), 4294920000u);
+  EXPECT_EQ(CheckIntervalMs(71583), 0xFFFFFFFEu);
+  EXPECT_EQ(CheckIntervalMs(0xFFFFFFFFu), 0xFFFFFFFEu);
+  MemoryStore store;
+  EXPECT_EQ(ReadCheckIntervalMs(&store), 3600000u);
+}
+
+class LimitCheckWorkerTest : public ::testing::Test {
+ protected:
+  LimitCheckWorkerTest()
+      : stop_(std::make_shared<Event>()),
+        cycles_(std::make_shared<RecordingCycles>()),
+        worker_(std::make_shared<FastWorker>(&f_.trace, &store_, 1, stop_, cycles_)),
+        table_(&f_.trace, std::make_shared<Event>()) {
+    table_.SetStopEvent(0, stop_);
+    table_.SetWorker(0, worker_);
+  }
+
+  // Waits until the worker's pipe exists by asking it with a zero-flag message.
+  std::string Send(const std::string& message) {
+    char reply[kPipeRecordSize + 1] = {};
+    size_t got = 0;
+    Status s = CallNamedPipeTimed(kPartsChangePipeName, message.data(), message.size(), reply,
+                                  sizeof reply, &got, kTestBoundMs);
+    return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
+  }
+
+  void WaitForCycles(size_t n) {
+    while (cycles_->Log().size() < n) {
+      ASSERT_EQ(WaitOne(cycles_->cycled.waitable(), kTestBoundMs), 0);
+      cycles_->cycled.Reset();
+    }
+  }
+
+  TraceFixture f_;
+  MemoryStore store_;
+  std::shared_ptr<Event> stop_;
+  std::shared_ptr<RecordingCycles> cycles_;
+  std::shared_ptr<FastWorker> worker_;
+  WorkerTable table_;
+};
+
+TEST_F(LimitCheckWorkerTest, StartCycleThenOneCyclePerMessage) {
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  WaitForCycles(1);
+  const std::string flags = std::string("10000000000000000000000") + '\0';
+  EXPECT_EQ(Send(flags), "128:Heared.");
+  EXPECT_EQ(Send("11111"), "128:Heared.");
+  EXPECT_EQ(Send(""), "128:Heared.");  // a failed read is still answered
+  EXPECT_EQ(table_.StopWorker(0), 0);
+  std::vector<std::string> expected = {"0", "1:" + flags, "1:11111", "1:"};
+  EXPECT_EQ(cycles_->Log(), expected);
+  auto lines = f_.sink.messages();
+  EXPECT_EQ(f_.sink.Count("Enter [LimitCheck]Running loop."), 1);
+  EXPECT_EQ(lines.back(), "Threads 1/1 terminate success.");
+  EXPECT_EQ(f_.sink.Count("Exit [LimitCheck]Running loop."), 1);
+  // The pipe went with the thread.
+  EXPECT_EQ(Send("1"), "fail " + std::to_string(kErrorNotFound));
+}
+
+TEST_F(LimitCheckWorkerTest, IntervalCyclesWhenNoMessageComes) {
+  worker_->interval_ms = 1;
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  WaitForCycles(3);
+  EXPECT_EQ(table_.StopWorker(0), 0);
+  auto log = cycles_->Log();
+  EXPECT_EQ(log[0], "0");
+  EXPECT_EQ(log[1], "2");
+  EXPECT_EQ(log[2], "2");
+}
+
+TEST_F(LimitCheckWorkerTest, RestartRunsANewStartCycleOnTheSameWorker) {
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  WaitForCycles(1);
+  EXPECT_EQ(table_.StopWorker(0), 0);
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kCommand), 1);
+  WaitForCycles(2);
+  EXPECT_EQ(Send("0"), "128:Heared.");
+  EXPECT_EQ(table_.StopWorker(0), 0);
+  std::vector<std::string> expected = {"0", "0", "1:0"};
+  EXPECT_EQ(cycles_->Log(), expected);
+}
+
+}  // namespace
+}  // namespace quillon

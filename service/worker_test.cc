@@ -1,0 +1,110 @@
+#include "service/worker.h"
+
+#include <gtest/gtest.h>
+
+#include "service/worker_table.h"
+#include "service/worker_test_util.h"
+
+namespace quillon {
+namespace {
+
+class PipeWorker : public Worker {
+ public:
+  PipeWorker(TraceLog* trace, std::shared_ptr<Event> stop, std::string name)
+      : Worker(trace, 0, std::move(stop), std::move(name), "") {}
+  int RunWithPipes() override {
+    saw_pipe = pipe(0) != nullptr && pipe(1) == nullptr;
+    return 5;
+  }
+  bool saw_pipe = false;
+};
+
+TEST(WorkerTest, ThreadEntryCreatesAndReleasesItsPipes) {
+  TraceFixture f;
+  auto stop = std::make_shared<Event>();
+  PipeWorker w(&f.trace, stop, kPartsChangePipeName);
+  EXPECT_EQ(w.pipe_count(), 1);
+  EXPECT_EQ(w.ThreadEntry(), 5);
+  EXPECT_TRUE(w.saw_pipe);
+  EXPECT_EQ(w.pipe(0), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(f.runtime_dir + "/ORNAPartsChange"));
+
+  // A pipe that cannot be made is traced and the run is skipped.
+  PipeWorker bad(&f.trace, stop, std::string(200, 'x'));
+  EXPECT_EQ(bad.ThreadEntry(), 0);
+  EXPECT_FALSE(bad.saw_pipe);
+  EXPECT_EQ(f.sink.Count("CreatePipe failed."), 1);
+
+  Worker plain(&f.trace, 0, stop, "", "");
+  EXPECT_EQ(plain.pipe_count(), 0);
+  EXPECT_EQ(plain.ThreadEntry(), 0);
+}
+
+TEST(WorkerTest, StartStopAndQueryWithTheirTraceLines) {
+  TraceFixture f;
+  auto terminate = std::make_shared<Event>();
+  WorkerTable table(&f.trace, terminate);
+  auto stop = std::make_shared<Event>();
+  auto worker = std::make_shared<WaitingWorker>(&f.trace, stop);
+  table.SetStopEvent(0, stop);
+  table.SetWorker(0, worker);
+
+  EXPECT_EQ(table.StopWorker(0), 0);
+  EXPECT_EQ(f.sink.Count("Thread 1 is already stopping."), 1);
+  stop->Set();  // a stale stop signal must not end the new thread at once
+  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  EXPECT_EQ(f.sink.Count("CreateHandle 1/1 Success."), 1);
+  ASSERT_EQ(WaitOne(worker->entered.waitable(), kTestBoundMs), 0);
+  EXPECT_FALSE(stop->IsSet());
+  EXPECT_TRUE(table.thread_recorded(0));
+  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kCommand), 0);
+  EXPECT_EQ(f.sink.Count("Thread 1 is already running."), 1);
+
+  EXPECT_EQ(table.StopWorker(0), 0);
+  EXPECT_EQ(f.sink.Count("Threads 1/1 terminate success."), 1);
+  EXPECT_FALSE(table.thread_recorded(0));
+  // The same worker object runs again in a new thread.
+  worker->entered.Reset();
+  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kCommand), 1);
+  ASSERT_EQ(WaitOne(worker->entered.waitable(), kTestBoundMs), 0);
+  EXPECT_EQ(worker->runs.load(), 2);
+  EXPECT_TRUE(table.StopForShutdown(0));
+  // The trace order: the creation line comes before anything the worker does.
+  auto lines = f.sink.messages();
+  EXPECT_EQ(lines.front(), "Thread 1 is already stopping.");
+}
+
+TEST(WorkerTest, StopGivesUpOnTerminateAndOutlivingWorkerIsSafe) {
+  TraceFixture f;
+  auto terminate = std::make_shared<Event>();
+  std::weak_ptr<WaitingWorker> watch;
+  auto stop = std::make_shared<Event>();
+  auto destroyed = std::make_shared<Event>();
+  {
+    WorkerTable table(&f.trace, terminate);
+    auto worker = std::make_shared<WaitingWorker>(&f.trace, stop);
+    worker->hold = true;
+    worker->destroyed = destroyed;
+    watch = worker;
+    table.SetStopEvent(0, stop);
+    table.SetWorker(0, worker);
+    ASSERT_EQ(table.StartWorker(0, WorkerTable::Origin::kCommand), 1);
+    worker.reset();
+    // The service is stopping: the stop command returns at once and keeps the entry.
+    terminate->Set();
+    EXPECT_EQ(table.StopWorker(0), 1);
+    EXPECT_TRUE(table.thread_recorded(0));
+    // The shutdown wait runs out while the worker is still busy.
+    EXPECT_FALSE(table.StopForShutdown(0, 1));
+  }
+  // The table is gone, the thread still runs and still owns its worker.
+  auto alive = watch.lock();
+  ASSERT_NE(alive, nullptr);
+  alive->release.Set();
+  alive.reset();
+  // The worker dies with its thread.
+  EXPECT_EQ(WaitOne(destroyed->waitable(), kTestBoundMs), 0);
+}
+
+}  // namespace
+}  // namespace quillon

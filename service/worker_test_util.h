@@ -1,0 +1,64 @@
+#ifndef QUILLON_SERVICE_WORKER_TEST_UTIL_H_
+#define QUILLON_SERVICE_WORKER_TEST_UTIL_H_
+
+#include <stdlib.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/log/trace_log.h"
+#include "platform/event.h"
+#include "platform/fakes/recorders.h"
+#include "service/worker.h"
+
+namespace quillon {
+
+// Bound for waits in tests: only a hung test ever reaches it.
+inline constexpr uint32_t kTestBoundMs = 10000;
+
+// A trace log that records its lines, and a private runtime directory for the pipes.
+struct TraceFixture {
+  TraceFixture() {
+    char tmpl[] = "/tmp/quillon-svc-XXXXXX";
+    runtime_dir = mkdtemp(tmpl);
+    setenv("QUILLON_RUNTIME_DIR", runtime_dir.c_str(), 1);
+  }
+  ~TraceFixture() {
+    unsetenv("QUILLON_RUNTIME_DIR");
+    std::error_code ec;
+    std::filesystem::remove_all(runtime_dir, ec);
+  }
+  FakeSystemInfo system;
+  RecordingTraceSink sink;
+  TraceLog trace{&system, &sink};
+  std::string runtime_dir;
+};
+
+// A worker without pipes whose run waits for its stop event, or, while `hold` is set, also
+// for `release`; `entered` is set when the run begins.
+class WaitingWorker : public Worker {
+ public:
+  WaitingWorker(TraceLog* trace, std::shared_ptr<Event> stop)
+      : Worker(trace, 1, std::move(stop), "", "") {}
+  ~WaitingWorker() override {
+    if (destroyed) destroyed->Set();
+  }
+  int RunWithoutPipes() override {
+    runs.fetch_add(1);
+    entered.Set();
+    WaitOne(stop_event().waitable(), kTestBoundMs);
+    if (hold) WaitOne(release.waitable(), kTestBoundMs);
+    return 7;
+  }
+  std::atomic<int> runs{0};
+  std::atomic<bool> hold{false};
+  Event entered;
+  Event release;
+  std::shared_ptr<Event> destroyed;
+};
+
+}  // namespace quillon
+
+#endif  // QUILLON_SERVICE_WORKER_TEST_UTIL_H_
