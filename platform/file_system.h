@@ -1,0 +1,29 @@
+#ifndef QUILLON_PLATFORM_FILE_SYSTEM_H_
+#define QUILLON_PLATFORM_FILE_SYSTEM_H_
+
+#include <string>
+
+#include "platform/status.h"
+
+namespace quillon {
+
+// Statuses of directory creation besides those in platform/status.h, with the numbers the
+// Windows backend reports for the same failures.
+inline constexpr Status kErrorPathNotFound = 3;       // a parent is missing or not a directory
+inline constexpr Status kErrorWriteProtect = 19;      // read-only file system
+inline constexpr Status kErrorDiskFull = 112;         // no space or quota left
+inline constexpr Status kErrorFilenameTooLong = 206;  // a name or the path is too long
+
+// Creates one directory (mode 0755 less the umask); its parent must exist. Returns 0 when it
+// was created, kErrorAlreadyExists when something of that name exists already (directory or
+// not), and otherwise kErrorPathNotFound, kErrorAccessDenied, kErrorWriteProtect,
+// kErrorDiskFull, kErrorFilenameTooLong or kErrorWriteFault (any other failure). Thread-safe.
+Status MakeDirectory(const std::string& path);
+
+// The directory for temporary files, with its trailing separator: $TMPDIR when it is set to
+// an absolute path, else "/tmp/". Reads the environment on every call.
+std::string TempFilesDirectory();
+
+}  // namespace quillon
+
+#endif  // QUILLON_PLATFORM_FILE_SYSTEM_H_

@@ -1,0 +1,46 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace quillon {
+namespace {
+
+TEST(MakeDirectoryTest, CreatesExistsAndFailsWithTheWindowsNumbers) {
+  char pattern[] = "/tmp/file_system_test.XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string root = pattern;
+
+  EXPECT_EQ(MakeDirectory(root + "/a"), kOk);
+  EXPECT_EQ(MakeDirectory(root + "/a/"), kErrorAlreadyExists);
+  EXPECT_EQ(MakeDirectory(root + "/missing/b"), kErrorPathNotFound);
+  std::ofstream(root + "/file") << "x";
+  EXPECT_EQ(MakeDirectory(root + "/file"), kErrorAlreadyExists);
+  EXPECT_EQ(MakeDirectory(root + "/file/sub"), kErrorPathNotFound);
+  EXPECT_EQ(MakeDirectory(root + "/" + std::string(300, 'n')), kErrorFilenameTooLong);
+
+  struct stat st;
+  ASSERT_EQ(stat((root + "/a").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  std::filesystem::remove_all(root);
+}
+
+TEST(TempFilesDirectoryTest, TmpdirWhenAbsoluteElseTmp) {
+  const char* old = getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  setenv("TMPDIR", "/var/tmp", 1);
+  EXPECT_EQ(TempFilesDirectory(), "/var/tmp/");
+  setenv("TMPDIR", "relative", 1);
+  EXPECT_EQ(TempFilesDirectory(), "/tmp/");
+  unsetenv("TMPDIR");
+  EXPECT_EQ(TempFilesDirectory(), "/tmp/");
+  if (old) setenv("TMPDIR", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace quillon
