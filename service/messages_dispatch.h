@@ -1,0 +1,46 @@
+#ifndef QUILLON_SERVICE_MESSAGES_DISPATCH_H_
+#define QUILLON_SERVICE_MESSAGES_DISPATCH_H_
+
+#include <cstdint>
+
+#include "platform/clock.h"
+#include "platform/event_log.h"
+#include "platform/store.h"
+#include "service/notifier_port.h"
+
+namespace quillon {
+
+// Delivers the warnings of the lifetime check: on screen through the notification programs
+// and to the system log. Every operation does nothing for a NotifyIndex without a message
+// kind (outside 0 to 19). Failures of a launch or of an event report are ignored. The
+// pointers are not owned and must outlive the dispatcher. Used from the check thread only.
+class NoticeDispatcher {
+ public:
+  NoticeDispatcher(Store* store, Clock* clock, EventLog* event_log, Notifier* notifier,
+                   uint32_t language);
+
+  // Screen notices. Nothing is shown when NotifyMethod DSP is 0 or unreadable. The program is
+  // TALVENMS, followed by a 500 ms pause, when StartUpPID is 0 or unreadable; otherwise
+  // TALVENMI without a pause. A limit notice passes the text only; a pre-warning passes the
+  // text and the NotifyIndex.
+  void ScreenLimitNotice(int index);
+  void ScreenPreWarningNotice(int index, int hours);
+
+  // Event-log entries (type error, strings: the text and "TALVEN"), for first notices only.
+  void LimitEvent(int index);
+  void PreWarningEvent(int index, int hours);
+
+ private:
+  bool ScreenEnabled();
+  void Launch(std::string text, int index, bool with_item);
+
+  Store* store_;
+  Clock* clock_;
+  EventLog* event_log_;
+  Notifier* notifier_;
+  uint32_t language_;
+};
+
+}  // namespace quillon
+
+#endif  // QUILLON_SERVICE_MESSAGES_DISPATCH_H_

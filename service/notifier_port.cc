@@ -1,0 +1,25 @@
+#include "service/notifier_port.h"
+
+#include <utility>
+
+#include "common/notify/notifier.h"
+
+namespace quillon {
+
+bool LauncherNotifier::LaunchMs(std::string text) {
+  return quillon::LaunchMs(system_, launcher_, std::move(text));
+}
+
+bool LauncherNotifier::LaunchMsItem(std::string text, int item) {
+  return quillon::LaunchMsItem(system_, launcher_, std::move(text), item);
+}
+
+bool LauncherNotifier::LaunchMi(std::string text) {
+  return quillon::LaunchMi(system_, launcher_, std::move(text));
+}
+
+bool LauncherNotifier::LaunchMiItem(std::string text, int item) {
+  return quillon::LaunchMiItem(system_, launcher_, std::move(text), item);
+}
+
+}  // namespace quillon
