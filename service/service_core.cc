@@ -4,6 +4,8 @@
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
 #include "platform/event_log.h"
+#include "service/command_loop.h"
+#include "service/limit_check_cycles.h"
 
 namespace quillon {
 
@@ -31,6 +33,26 @@ void TalvenService::Terminate() {
   if (terminate_event_) terminate_event_->Set();
 }
 
+std::shared_ptr<LimitCheckCycles> TalvenService::MakeEngineCycles() {
+  return MakeLimitCheckCycles(env_, language_);
+}
+
+int TalvenService::Initialise() {
+  auto stop_event = std::make_shared<Event>();
+  if (!stop_event->valid()) return 0;
+  workers_->SetStopEvent(0, stop_event);
+  if (hardware_step_) hardware_step_(this);
+  std::shared_ptr<LimitCheckCycles> cycles =
+      cycles_factory_ ? cycles_factory_(this) : MakeEngineCycles();
+  if (cycles == nullptr) {
+    env_.trace->Tracef("CreateHandle %ld/%ld failed.", 1L, 1L);
+    return 0;
+  }
+  workers_->SetWorker(0, std::make_shared<LimitCheckWorker>(env_.trace, env_.store, language_,
+                                                            stop_event, std::move(cycles)));
+  return workers_->StartWorker(0, WorkerTable::Origin::kServiceStart);
+}
+
 uint32_t TalvenService::Run() {
   // Step 1: start pending, with a fresh check point.
   if (!status_sink_->SetStatus(ServiceState::kStartPending, 0, kStartWaitHintMs)) {
@@ -42,6 +64,12 @@ uint32_t TalvenService::Run() {
     Release();
     return exit_code_;
   }
+  std::shared_ptr<Event> terminate;
+  {
+    std::lock_guard<std::mutex> lock(terminate_mu_);
+    terminate = terminate_event_;
+  }
+  workers_ = std::make_unique<WorkerTable>(env_.trace, terminate);
   // Step 3: running.
   if (!status_sink_->SetStatus(ServiceState::kRunning, 0, 0)) {
     Release();
@@ -52,25 +80,38 @@ uint32_t TalvenService::Run() {
                  kEventServiceStart, kServiceName);
   env_.trace->Trace("*** TALVEN SERVICE START ***");
 
-  // Steps 6 to 9: the service serves until it is told to stop.
-  std::shared_ptr<Event> terminate;
-  {
-    std::lock_guard<std::mutex> lock(terminate_mu_);
-    terminate = terminate_event_;
+  // Step 6: the hardware step and the worker. Without a worker there is nothing to serve.
+  if (Initialise() != 1) {
+    Release();
+    return exit_code_;
   }
-  const int waited = WaitOne(terminate->waitable(), kWaitInfinite);
-  if (waited == 0) {
-    // Nothing else runs yet, so every thread has ended in time: an orderly stop.
-    ReportLogEvent(env_.event_log, language_, kServiceName, kServiceName, kEventTypeInformation,
-                   kEventSuspended, kServiceName);
+  // Steps 7 and 8: the command pipe and its loop, which ends on the terminate event and
+  // then stops the worker.
+  Status status;
+  command_pipe_ = PipeServer::Create(kCommandPipeName, &status);
+  if (command_pipe_ != nullptr) {
+    CommandLoop loop(env_.trace, env_.event_log, language_, workers_.get(), terminate.get());
+    loop.Run(command_pipe_.get());
+  } else {
+    env_.trace->Trace("CreatePipe failed.");
+    // Nothing can ask for a stop any more except the stop control; the worker still ends.
+    workers_->StopForShutdown(0);
   }
+  // Step 10.
   Release();
   return exit_code_;
 }
 
 void TalvenService::Release() {
-  std::lock_guard<std::mutex> lock(terminate_mu_);
-  terminate_event_.reset();
+  {
+    std::lock_guard<std::mutex> lock(terminate_mu_);
+    terminate_event_.reset();
+  }
+  // The worker's stop event, its thread handle and the worker object, in that order. A
+  // thread that did not end in time holds its own references and is let go.
+  if (workers_ != nullptr) workers_->Release(0);
+  workers_.reset();
+  command_pipe_.reset();
 }
 
 }  // namespace quillon

@@ -1,0 +1,19 @@
+#ifndef QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_
+#define QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_
+
+#include <cstdint>
+#include <memory>
+
+#include "service/limit_check_worker.h"
+#include "service/service_env.h"
+
+namespace quillon {
+
+// The lifetime check engine over `env` (store, clock, trace, event_log, system and launcher,
+// all outliving the result), with the notification programs beside the running program, as
+// the cycles of the LimitCheck worker. `language`: 0 Japanese, 1 English.
+std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, uint32_t language);
+
+}  // namespace quillon
+
+#endif  // QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_

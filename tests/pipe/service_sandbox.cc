@@ -1,0 +1,151 @@
+#include "tests/pipe/service_sandbox.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/event.h"
+#include "platform/pipe.h"
+#include "platform/posix/sqlite_store.h"
+
+extern char** environ;
+
+namespace quillon {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+}  // namespace
+
+ServiceSandbox::ServiceSandbox() {
+  char tmpl[] = "/tmp/quillon-sys-XXXXXX";
+  dir_ = mkdtemp(tmpl);
+  std::filesystem::copy_file(TALVENSV_PATH, dir_ + "/TALVENSV");
+  setenv("QUILLON_REGISTRY", (dir_ + "/registry.db").c_str(), 1);
+  setenv("QUILLON_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+  store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+  inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  inotify_add_watch(inotify_, dir_.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE);
+}
+
+ServiceSandbox::~ServiceSandbox() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (pidfd_ >= 0) close(pidfd_);
+  if (inotify_ >= 0) close(inotify_);
+  store_.reset();
+  unsetenv("QUILLON_REGISTRY");
+  unsetenv("QUILLON_RUNTIME_DIR");
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+void ServiceSandbox::InstallRecordingNotifier(const std::string& name) {
+  std::string path = dir_ + "/" + name;
+  std::ofstream out(path);
+  out << "#!/bin/sh\n"
+      << "{ printf '%s' '" << name << "'; for a in \"$@\"; do printf '<%s>' \"$a\"; done; "
+      << "echo; } >> '" << dir_ << "/calls'\n";
+  out.close();
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+std::string ServiceSandbox::Calls() { return Slurp(dir_ + "/calls"); }
+
+bool ServiceSandbox::Start() {
+  std::string program = dir_ + "/TALVENSV";
+  char* argv[] = {program.data(), const_cast<char*>("-debug"), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // The service's console output goes to a file of its own, not into the test's output.
+  posix_spawn_file_actions_addopen(&actions, 1, (dir_ + "/console.txt").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addchdir_np(&actions, "/");
+  int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    pid_ = -1;
+    return false;
+  }
+  pidfd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+  return pidfd_ >= 0;
+}
+
+void ServiceSandbox::Signal(int sig) {
+  if (pid_ > 0) kill(pid_, sig);
+}
+
+int ServiceSandbox::WaitExit(uint32_t timeout_ms) {
+  if (pid_ <= 0) return -1;
+  if (WaitOne(pidfd_, timeout_ms) != 0) return -1;
+  int wstatus = 0;
+  waitpid(pid_, &wstatus, 0);
+  pid_ = -1;
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+}
+
+std::string ServiceSandbox::Trace() { return Slurp(dir_ + "/ORNALOG.TXT"); }
+
+int ServiceSandbox::TraceCount(const std::string& line) {
+  // Each line is "<time stamp and ids> <message>"; the message ends the line.
+  std::istringstream in(Trace());
+  std::string l;
+  int n = 0;
+  while (std::getline(in, l)) {
+    if (l.size() >= line.size() && l.compare(l.size() - line.size(), line.size(), line) == 0) {
+      ++n;
+    }
+  }
+  return n;
+}
+
+bool ServiceSandbox::WaitFor(const std::function<bool()>& done, uint32_t timeout_ms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) return false;
+    // Woken by any change in the directory (the trace file, the calls file).
+    if (WaitOne(inotify_, static_cast<uint32_t>(left)) == 0) {
+      char buf[4096];
+      while (read(inotify_, buf, sizeof buf) > 0) {
+      }
+    }
+  }
+  return true;
+}
+
+bool ServiceSandbox::WaitForTrace(const std::string& line, int count, uint32_t timeout_ms) {
+  return WaitFor([&] { return TraceCount(line) >= count; }, timeout_ms);
+}
+
+std::string ServiceSandbox::Call(const std::string& name, const std::string& request,
+                                 size_t* reply_size) {
+  char reply[512] = {};
+  size_t got = 0;
+  Status s =
+      CallNamedPipeTimed(name, request.data(), request.size(), reply, sizeof reply, &got, 10000);
+  if (reply_size != nullptr) *reply_size = got;
+  return s == kOk ? std::string(reply, strnlen(reply, got)) : "fail " + std::to_string(s);
+}
+
+}  // namespace quillon
