@@ -14,4 +14,9 @@ std::string StorePath() {
 
 std::unique_ptr<Store> OpenSystemStore() { return std::make_unique<SqliteStore>(StorePath()); }
 
+std::string DescribeStoreFailure(Store* store) {
+  auto* sqlite_store = dynamic_cast<SqliteStore*>(store);
+  return sqlite_store ? sqlite_store->LastError() : std::string();
+}
+
 }  // namespace quillon

@@ -17,6 +17,11 @@ std::string StorePath();
 // caller owns the store.
 std::unique_ptr<Store> OpenSystemStore();
 
+// A one-line English description of the latest failure of `store` (for example "database disk
+// image is malformed"), for operator messages; empty when `store` did not come from
+// OpenSystemStore() or its latest operation succeeded. Thread-safe.
+std::string DescribeStoreFailure(Store* store);
+
 }  // namespace quillon
 
 #endif  // QUILLON_PLATFORM_STORE_PATH_H_
