@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
 
   // The service object exists before anything else happens; building it writes Language.
   TalvenService service(env);
-  ServiceHost host(env, &service_control, &service, [](std::string_view text) {
+  HostedTalvenService hosted(&service);
+  ServiceHost host(env, &service_control, &hosted, [](std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
   });

@@ -43,7 +43,7 @@ HostCommand ParseCommandLine(const std::vector<std::string>& args) {
   return HostCommand::kUsage;
 }
 
-ServiceHost::ServiceHost(const ServiceEnv& env, ServiceControl* control, TalvenService* service,
+ServiceHost::ServiceHost(const ServiceEnv& env, ServiceControl* control, HostedService* service,
                          ConsoleOut out)
     : env_(env), control_(control), service_(service), out_(std::move(out)) {
   service_->set_status_sink(this);
@@ -206,8 +206,9 @@ void ServiceHost::ServiceMain() {
     status_.service_type = kServiceWin32OwnProcess;
     status_.service_specific_exit_code = 0;
   }
-  if (SetStatus(ServiceState::kStartPending, 0, kStartWaitHintMs)) service_->Run();
-  SetStatus(ServiceState::kStopped, service_->exit_code(), 0);
+  uint32_t exit_code = 0;
+  if (SetStatus(ServiceState::kStartPending, 0, kStartWaitHintMs)) exit_code = service_->Run();
+  SetStatus(ServiceState::kStopped, exit_code, 0);
 }
 
 uint32_t ServiceHost::ControlHandler(uint32_t control) {

@@ -10,7 +10,7 @@
 
 #include "platform/service_control.h"
 #include "platform/service_manager.h"
-#include "service/service_core.h"
+#include "service/hosted_service.h"
 #include "service/service_env.h"
 #include "service/service_status_sink.h"
 
@@ -43,7 +43,7 @@ class ServiceHost : public ServiceStatusSink {
  public:
   // Nothing is owned; all must outlive the host. `env` must hold store, system, clock, trace,
   // event_log and service_manager.
-  ServiceHost(const ServiceEnv& env, ServiceControl* control, TalvenService* service,
+  ServiceHost(const ServiceEnv& env, ServiceControl* control, HostedService* service,
               ConsoleOut out);
 
   // Acts on the command line (`args` without the program name) and returns the process's exit
@@ -91,7 +91,7 @@ class ServiceHost : public ServiceStatusSink {
 
   ServiceEnv env_;
   ServiceControl* control_;
-  TalvenService* service_;
+  HostedService* service_;
   ConsoleOut out_;
   bool debug_ = false;
   std::string error_text_;

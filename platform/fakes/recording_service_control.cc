@@ -34,6 +34,7 @@ Status RecordingServiceControl::SetStatus(const ServiceStatusRecord& status) {
 Status RecordingServiceControl::SetConsoleHandler(ConsoleControlHandler handler) {
   std::lock_guard<std::mutex> lock(mu_);
   console_handler_ = std::move(handler);
+  cv_.notify_all();
   return kOk;
 }
 
@@ -63,6 +64,12 @@ bool RecordingServiceControl::has_control_handler() {
 bool RecordingServiceControl::has_console_handler() {
   std::lock_guard<std::mutex> lock(mu_);
   return static_cast<bool>(console_handler_);
+}
+
+bool RecordingServiceControl::WaitForConsoleHandler(int timeout_ms) {
+  std::unique_lock<std::mutex> lock(mu_);
+  return cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                      [&] { return static_cast<bool>(console_handler_); });
 }
 
 std::vector<ServiceStatusRecord> RecordingServiceControl::statuses() {

@@ -27,6 +27,8 @@ class RecordingServiceControl : public ServiceControl {
   bool SendConsoleEvent(uint32_t event);
   bool has_control_handler();
   bool has_console_handler();
+  // Waits up to `timeout_ms` until a console handler is installed; true when it is.
+  bool WaitForConsoleHandler(int timeout_ms);
 
   std::vector<ServiceStatusRecord> statuses();
   // Waits up to `timeout_ms` until a report with `state` has been made; true when it was.

@@ -1,0 +1,235 @@
+#!/bin/bash
+# The systemd tier: boots the cached minimal Debian root with systemd-nspawn, binds TALVENSV
+# and quillon-reg in as /opt/quillon/bin, and checks the service's install, start, stop and
+# removal through the real systemd, D-Bus and journal inside the container.
+#
+#   run_systemd_tier.sh TALVENSV quillon-reg
+#
+# Commands run inside the container through nsenter into the namespaces of its init, with a
+# clean environment, so they see the container's system bus, systemd and journal. Every wait
+# is a bounded poll for the awaited condition. Exit 0 when every check passed, 1 when one
+# failed, 77 when the tier cannot run here (not root, no systemd-nspawn).
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+talvensv=$(readlink -f "${1:?usage: run_systemd_tier.sh TALVENSV quillon-reg}")
+reg=$(readlink -f "${2:?usage: run_systemd_tier.sh TALVENSV quillon-reg}")
+root=${QUILLON_NSPAWN_ROOT:-/var/cache/quillon/nspawn-root}
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "SKIP: the systemd tier needs root"
+  exit 77
+fi
+for tool in systemd-nspawn nsenter debootstrap; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+
+"$here/build_root.sh" "$root" || { echo "FAIL: cannot build the container root"; exit 1; }
+
+work=$(mktemp -d /tmp/quillon-systemd-tier.XXXXXX)
+bin=$work/bin      # /opt/quillon/bin inside: the program directory, ORNALOG.TXT lands here
+state=$work/state  # /var/lib/quillon inside: the settings store
+mkdir -p "$bin" "$state"
+cp "$talvensv" "$bin/TALVENSV"
+cp "$reg" "$bin/quillon-reg"
+registry=$state/registry.db
+
+nspawn_pid=
+leader=
+cleanup() {
+  if [[ -n $nspawn_pid ]] && kill -0 "$nspawn_pid" 2>/dev/null; then
+    kill -TERM "$nspawn_pid" 2>/dev/null
+    for _ in $(seq 300); do kill -0 "$nspawn_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$nspawn_pid" 2>/dev/null
+    wait "$nspawn_pid" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+pass() { echo "ok - $1"; }
+fail() {
+  echo "not ok - $1"
+  shift
+  for detail in "$@"; do printf '    %s\n' "$detail"; done
+  failures=$((failures + 1))
+}
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# Runs a command inside the container with a clean environment.
+in_container() {
+  nsenter --target "$leader" --mount --uts --ipc --net --pid --root --wd=/ -- \
+    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"
+}
+
+# Polls `COMMAND...` every 100 ms until it succeeds or SECONDS pass; 0 when it succeeded.
+wait_for() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  while ((SECONDS < deadline)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  "$@" >/dev/null 2>&1
+}
+
+echo "# booting $root"
+systemd-nspawn --boot --register=no --keep-unit --volatile=overlay --console=pipe \
+  -D "$root" --machine="quillon-tier-$$" \
+  --bind="$bin:/opt/quillon/bin" --bind="$state:/var/lib/quillon" \
+  >"$work/console.log" 2>&1 </dev/null &
+nspawn_pid=$!
+
+find_leader() {
+  leader=$(pgrep -P "$nspawn_pid" -x systemd | head -n1)
+  [[ -n $leader ]]
+}
+if ! wait_for 60 find_leader; then
+  fail "container boots" "$(tail -n 20 "$work/console.log")"
+  exit 1
+fi
+find_leader
+booted() {
+  local s
+  s=$(in_container systemctl is-system-running 2>/dev/null)
+  [[ $s == running || $s == degraded ]]
+}
+if ! wait_for 120 booted; then
+  fail "container boots" "$(in_container systemctl is-system-running 2>&1)" \
+    "$(tail -n 20 "$work/console.log")"
+  exit 1
+fi
+pass "container boots (systemd $(in_container systemctl is-system-running 2>&1))"
+
+talven() { in_container /opt/quillon/bin/TALVENSV "$@"; }
+unit_active() { [[ $(in_container systemctl is-active TALVEN.service 2>/dev/null) == "$1" ]]; }
+install_date() {
+  QUILLON_REGISTRY=$registry "$reg" query 'HKLM\SOFTWARE\Morvath\TALVEN' /v InstallDate 2>/dev/null |
+    grep -oE '[0-9]{4}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+}
+# journal_has ID: an entry of event ID with both insertion strings TALVEN.
+journal_has() {
+  in_container journalctl -o json --no-pager "TALVEN_EVENT_ID=$1" 2>/dev/null |
+    grep '"TALVEN_STRING1":"TALVEN"' | grep -q '"TALVEN_STRING2":"TALVEN"'
+}
+trace_count() { grep -c -F -- "$1" "$bin/ORNALOG.TXT" 2>/dev/null || true; }
+
+# 1. Install creates, enables and starts the service.
+out=$(talven -install 2>&1)
+rc=$?
+if [[ $rc -eq 0 && $out == $'TALVEN installed.\nTALVEN started.' ]]; then
+  pass "-install prints \"TALVEN installed.\" and \"TALVEN started.\""
+else
+  fail "-install prints \"TALVEN installed.\" and \"TALVEN started.\"" "exit $rc" "$out"
+fi
+check "TALVEN.service is active after -install" unit_active active
+enabled=$(in_container systemctl is-enabled TALVEN.service 2>&1)
+check "TALVEN.service is enabled ($enabled)" test "$enabled" = enabled
+unit_text=$(in_container cat /etc/systemd/system/TALVEN.service 2>&1)
+check "the unit is Type=notify and runs the program's full path" \
+  grep -qzE 'Type=notify.*ExecStart="/opt/quillon/bin/TALVENSV".*WantedBy=multi-user.target' \
+  <<<"$unit_text"
+check "the journal holds the install event 0x400203E9 with both strings" \
+  wait_for 30 journal_has 0x400203E9
+check "the journal holds the start event 0x400203E8 with both strings" \
+  wait_for 30 journal_has 0x400203E8
+check "ORNALOG.TXT holds \"*** TALVEN SERVICE START ***\"" \
+  wait_for 30 grep -qF '*** TALVEN SERVICE START ***' "$bin/ORNALOG.TXT"
+first_date=$(install_date)
+check "InstallDate is set ($first_date)" test -n "$first_date"
+status_text=$(in_container systemctl show -p StatusText --value TALVEN.service 2>&1)
+check "the service's status text says running ($status_text)" test "$status_text" = Running
+
+# 2. A second install fails with the system's text and keeps InstallDate.
+out=$(talven -install 2>&1)
+rc=$?
+if [[ $rc -ne 0 && $out == "Unable to install TALVEN - The specified service already exists. (0x431)" ]]; then
+  pass "second -install prints \"Unable to install TALVEN - ...\" ($out)"
+else
+  fail "second -install prints \"Unable to install TALVEN - ...\"" "exit $rc" "$out"
+fi
+second_date=$(install_date)
+check "second -install keeps InstallDate ($second_date)" test "$second_date" = "$first_date"
+
+# 3. systemctl stop ends the service in order.
+stops_before=$(trace_count "All threads 1/1 terminate success.")
+in_container systemctl stop TALVEN.service
+stops_after=$(trace_count "All threads 1/1 terminate success.")
+check "the stop ends every thread in time (\"All threads 1/1 terminate success.\")" \
+  test "$stops_after" -eq $((stops_before + 1))
+check "systemctl stop TALVEN leaves the unit inactive" unit_active inactive
+result=$(in_container systemctl show -p Result --value TALVEN.service 2>&1)
+check "the service ended by itself with result success ($result)" test "$result" = success
+check "the journal holds the stop event 0x400203EA with both strings" \
+  wait_for 30 journal_has 0x400203EA
+
+# 4. -start starts the installed service again.
+out=$(talven -start 2>&1)
+rc=$?
+if [[ $rc -eq 0 && $out == "TALVEN started." ]]; then pass "-start prints \"TALVEN started.\""
+else fail "-start prints \"TALVEN started.\"" "exit $rc" "$out"; fi
+check "TALVEN.service is active after -start" unit_active active
+
+# 5. -remove stops (dots while stopping) and deletes.
+out=$(talven -remove 2>&1)
+rc=$?
+if [[ $rc -eq 0 ]] && grep -qzE '^Stopping TALVEN\.\.*
+TALVEN stopped\.
+TALVEN removed\.$' <<<"$out"; then
+  pass "-remove prints \"Stopping TALVEN.\", dots, \"TALVEN stopped.\" and \"TALVEN removed.\""
+else
+  fail "-remove prints the stop lines and \"TALVEN removed.\"" "exit $rc" "$out"
+fi
+check "the unit file is gone after -remove" \
+  in_container test ! -e /etc/systemd/system/TALVEN.service
+check "systemd no longer lists TALVEN.service" \
+  test -z "$(in_container systemctl list-unit-files --no-legend TALVEN.service 2>/dev/null)"
+check "the service process has ended" unit_active inactive
+
+# 6. Removing a stopped service skips the stop lines; InstallDate survives it all.
+out=$(talven -install 2>&1)
+check "-install after -remove succeeds" test "$out" = $'TALVEN installed.\nTALVEN started.'
+third_date=$(install_date)
+check "reinstalling keeps the first InstallDate ($third_date)" test "$third_date" = "$first_date"
+in_container systemctl stop TALVEN.service
+out=$(talven -remove 2>&1)
+rc=$?
+if [[ $rc -eq 0 && $out == "TALVEN removed." ]]; then
+  pass "-remove of a stopped service prints only \"TALVEN removed.\""
+else
+  fail "-remove of a stopped service prints only \"TALVEN removed.\"" "exit $rc" "$out"
+fi
+out=$(talven -remove 2>&1)
+expected="OpenService failed - The specified service does not exist as an installed service. (0x424)"
+check "-remove without the service prints \"OpenService failed - ...\" ($out)" \
+  test "$out" = "$expected"
+
+# 7. Started by hand with no argument, the program only leaves the trace line.
+before=$(trace_count "StartServiceCtrlDispatcher failed.")
+out=$(talven 2>&1)
+rc=$?
+after=$(trace_count "StartServiceCtrlDispatcher failed.")
+if [[ $rc -ne 0 && -z $out && $after -eq $((before + 1)) ]]; then
+  pass "started by hand, the program leaves \"StartServiceCtrlDispatcher failed.\" in ORNALOG.TXT"
+else
+  fail "started by hand, the program leaves \"StartServiceCtrlDispatcher failed.\"" \
+    "exit $rc, output '$out', trace lines $before -> $after"
+fi
+
+echo "# ORNALOG.TXT:"
+sed 's/^/#   /' "$bin/ORNALOG.TXT" 2>/dev/null
+if ((failures > 0)); then
+  echo "# $failures check(s) failed"
+  exit 1
+fi
+echo "# all checks passed"
+exit 0
