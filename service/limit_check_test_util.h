@@ -61,8 +61,8 @@ struct EngineRig {
 
   LimitCheckEngine& Engine(uint32_t language = 1) {
     if (!engine) {
-      engine =
-          std::make_unique<LimitCheckEngine>(&store, &clock, &trace, &events, &notifier, language);
+      engine = std::make_unique<LimitCheckEngine>(engine_store, &clock, &trace, &events, &notifier,
+                                                  language);
     }
     return *engine;
   }
@@ -117,6 +117,7 @@ struct EngineRig {
   }
 
   MemoryStore store;
+  Store* engine_store = &store;  // what the engine works on; a test may wrap `store`
   FakeClock clock;
   FakeSystemInfo system;
   RecordingTraceSink sink;
