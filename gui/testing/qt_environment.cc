@@ -4,13 +4,28 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 #include <memory>
 
 namespace quillon::gui {
 namespace {
+
+// The offscreen platform notes on every window that it cannot propagate size hints; that
+// says nothing about the code under test.
+QtMessageHandler previous_handler = nullptr;
+
+void DropPluginNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text.contains("propagateSizeHints")) return;
+  if (previous_handler != nullptr) {
+    previous_handler(type, context, text);
+  } else {
+    fprintf(stderr, "%s\n", qPrintable(text));
+  }
+}
 
 class QtEnvironment : public ::testing::Environment {
  public:
@@ -18,6 +33,7 @@ class QtEnvironment : public ::testing::Environment {
     static int argc = 1;
     static char name[] = "quillon_gui_test";
     static char* argv[] = {name, nullptr};
+    previous_handler = qInstallMessageHandler(DropPluginNotes);
     app_ = std::make_unique<QApplication>(argc, argv);
   }
   void TearDown() override { app_.reset(); }
@@ -40,8 +56,24 @@ QString SaveScreenshot(QWidget* widget, const QString& name) {
 }
 
 void OnNextModal(std::function<void(QWidget* modal)> action) {
-  QTimer::singleShot(0,
-                     [action = std::move(action)] { action(QApplication::activeModalWidget()); });
+  // The modal loop shows its window first and activates it a little later (asynchronously on
+  // some platforms), so wait until the modal widget is the active window, within a bound.
+  auto* timer = new QTimer();
+  auto deadline = std::make_shared<QDeadlineTimer>(5000);
+  QObject::connect(timer, &QTimer::timeout, [timer, deadline, action = std::move(action)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool ready = modal != nullptr && QApplication::activeWindow() == modal;
+    if (!ready && !deadline->hasExpired()) return;
+    timer->stop();
+    timer->deleteLater();
+    action(modal);
+    // A failed expectation inside the action must not leave the loop waiting for ever.
+    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog != nullptr && dialog->isVisible()) {
+      ADD_FAILURE() << "the modal dialog was left open";
+      dialog->done(QDialog::Rejected);
+    }
+  });
+  timer->start(5);
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
