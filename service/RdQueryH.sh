@@ -15,7 +15,12 @@
 # service then gives up at once); 2 the tool failed (the service tries again later).
 
 set -u
-dir=$(cd "$(dirname "$0")" && pwd) || exit 2
+umask 022
+case $0 in
+  */*) dir=${0%/*} ;;
+  *) dir=. ;;
+esac
+dir=$(cd "$dir" && pwd) || exit 2
 report="$dir/rdquerylog.txt"
 
 # Prints the first of the given programs that can be run.
@@ -39,14 +44,12 @@ else
   exit 1
 fi
 
-raw=$(mktemp) || exit 2
-part=$(mktemp "$dir/rdquerylog.XXXXXX") || { rm -f "$raw"; exit 2; }
-trap 'rm -f "$raw" "$part"' EXIT
-
+# The tool's output is held in a variable: that keeps its exit status and starts no more
+# programs than needed (the service waits for this script at every start).
 if [ "$kind" = storcli ]; then
-  "$tool" /call show all >"$raw" 2>/dev/null
+  output=$("$tool" /call show all 2>/dev/null)
 else
-  "$tool" -AdpAllInfo -aALL -NoLog >"$raw" 2>/dev/null
+  output=$("$tool" -AdpAllInfo -aALL -NoLog 2>/dev/null)
 fi
 status=$?
 
@@ -76,9 +79,9 @@ awk -v kind="$kind" '
   open && !have_bbu && /^[ \t]*BBU[ \t]*[=:][ \t]*Present/ {
     print "Battery: BBU present"; have_bbu = 1; next
   }
-' "$raw" >"$part" || exit 2
+' >"$report" <<EOF_OUTPUT || exit 2
+$output
+EOF_OUTPUT
 
 [ "$status" -eq 0 ] || exit 2
-chmod 644 "$part"
-mv -f "$part" "$report" || exit 2
 exit 0
