@@ -86,6 +86,7 @@ uint8_t KoriClient::KoriRequest(const uint8_t** data, uint16_t* length, uint16_t
 uint8_t KoriClient::RequestLocked(const uint8_t** data, uint16_t* length, uint16_t command,
                                   uint16_t sub_code, uint16_t third_code, uint16_t input_length,
                                   int32_t cabinet, uint16_t last_code) {
+  if (data == nullptr || length == nullptr) return kKoriStatusNotCompleted;
   if (cabinet == kKoriCabinetCurrent) cabinet = cabinet_number_;
   const uint8_t* input = *data;
   *data = nullptr;

@@ -65,7 +65,8 @@ class KoriClient {
   // the call failed or its reply was malformed; 22 the server set no status; anything else
   // the server's own status. Out: on a completed call *data points to the response, held by
   // the client until the next request or disconnect, and *length holds its size (answers
-  // longer than 65535 bytes are cut to that); otherwise *data is null and *length 0.
+  // longer than 65535 bytes are cut to that); otherwise *data is null and *length 0. Null
+  // `data` or `length` give 6.
   uint8_t KoriRequest(const uint8_t** data, uint16_t* length, uint16_t command, uint16_t sub_code,
                       uint16_t third_code, uint16_t input_length, int32_t cabinet,
                       uint16_t last_code);
