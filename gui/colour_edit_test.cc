@@ -43,6 +43,7 @@ class FieldDialog : public BaseDialog, public FieldOwner {
       field->SetOwner(this);
       auto* partner = new QLabel(this);
       partner->setObjectName(QString("next%1").arg(next));
+      partner->setMinimumWidth(90);
       RegisterControl(id, field);
       RegisterControl(next, partner);
       layout->addWidget(field, row, 0);
@@ -74,8 +75,9 @@ class FieldDialog : public BaseDialog, public FieldOwner {
   }
 
   QWidget* HelpButton(int button) override {
-    return button == kDateHelpButton ? date_button_ : button == kRunningHelpButton ? run_button_
-                                                                                   : nullptr;
+    return button == kDateHelpButton      ? date_button_
+           : button == kRunningHelpButton ? run_button_
+                                          : nullptr;
   }
   bool IsOwnField(const QWidget* widget, FieldKind kind) override {
     if (kind == FieldKind::kInstallDate) {

@@ -17,8 +17,8 @@ TEST(DigitsTest, AcceptsOnlyDigitsWithinTheBounds) {
   EXPECT_EQ(v, 42u);
 
   v = 77;
-  for (const char* bad : {"12a", "", "100000", " 1", "1 ", "-1", "+1", "1.5", "４２",
-                          "99999999999999999999999"}) {
+  for (const char* bad :
+       {"12a", "", "100000", " 1", "1 ", "-1", "+1", "1.5", "４２", "99999999999999999999999"}) {
     EXPECT_FALSE(SaveDigits(bad, 0, 99999, &v)) << bad;
     EXPECT_EQ(v, 77u) << bad;
   }
@@ -51,9 +51,9 @@ TEST(DateTextTest, SavesEmptyAsZeroDateAndDatesInTheStoredForm) {
 
 TEST(DateTextTest, RejectsWhatIsNotADate) {
   std::string v = "untouched";
-  for (const char* bad : {"abc", "2009/13/01", "2009/02/29", "2009/2", "2009/2/3x", "2009-2/3",
-                          "20090203", "99/1/1", "2009/02/03 25:00", "2009/02/03 1:2",
-                          "10000/1/1", " ", "2009//3"}) {
+  for (const char* bad :
+       {"abc", "2009/13/01", "2009/02/29", "2009/2", "2009/2/3x", "2009-2/3", "20090203", "99/1/1",
+        "2009/02/03 25:00", "2009/02/03 1:2", "10000/1/1", " ", "2009//3"}) {
     EXPECT_FALSE(SaveDateText(bad, &v)) << bad;
   }
   EXPECT_EQ(v, "untouched");

@@ -24,9 +24,9 @@ TEST(KeyRulesTest, EscapeAndArrows) {
 
 TEST(KeyRulesTest, F1NeedsAllThreeModifiers) {
   EXPECT_EQ(DecideKey(DialogKey::kF1, {true, true, true}, 1, 0, 0), KeyAction::kMaintenance);
-  for (KeyModifiers m : {KeyModifiers{}, KeyModifiers{true, true, false},
-                         KeyModifiers{true, false, true}, KeyModifiers{false, true, true},
-                         KeyModifiers{true, false, false}}) {
+  for (KeyModifiers m :
+       {KeyModifiers{}, KeyModifiers{true, true, false}, KeyModifiers{true, false, true},
+        KeyModifiers{false, true, true}, KeyModifiers{true, false, false}}) {
     EXPECT_EQ(DecideKey(DialogKey::kF1, m, 1, 0, 0), KeyAction::kIgnoreF1);
   }
 }

@@ -39,6 +39,7 @@ MainMenu::MainMenu(MainMenuServices services)
   hours->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   hours->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   hours->setMinimumHeight(24);
+  hours->setIndent(6);
   for (QPushButton* b : {lifetime, notify, exit}) {
     b->setAutoDefault(false);
     b->setMinimumHeight(32);

@@ -139,8 +139,7 @@ TEST_F(MainMenuTest, NotifyButtonOpensTheDialogWhereTheMaintenanceKeyDoesNothing
     title = modal->windowTitle();
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
-    QTest::keyClick(focus, Qt::Key_F1,
-                    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(focus, Qt::Key_F1, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     QTest::keyClick(focus, Qt::Key_Escape);
   });
   QTest::mouseClick(Button("notifyMethodButton"), Qt::LeftButton);

@@ -141,8 +141,8 @@ TEST_F(DataInitialisationTest, StoppedServiceBeepsThenInitialises) {
   EXPECT_EQ(prompter_.boxes()[0].kind, Kind::kQuestion);
   EXPECT_EQ(prompter_.boxes()[0].caption, "TALVENUI");
   EXPECT_EQ(prompter_.boxes()[0].text, "Dou you want to Initialize all of data?");
-  EXPECT_EQ(steps_, (std::vector<std::string>{
-                        "probe", "beep", "init /opt/quillon/bin/ /opt/quillon/bin/Temp/"}));
+  EXPECT_EQ(steps_, (std::vector<std::string>{"probe", "beep",
+                                              "init /opt/quillon/bin/ /opt/quillon/bin/Temp/"}));
 }
 
 TEST_F(DataInitialisationTest, RunningServiceIsRefused) {

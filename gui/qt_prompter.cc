@@ -11,32 +11,49 @@ QWidget* BoxParent() {
   return QApplication::activeWindow();
 }
 
-int ShowBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
-            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preselected) {
-  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons,
-                  BoxParent());
-  box.setObjectName("messageBox");
-  box.setDefaultButton(preselected);
-  return box.exec();
-}
-
 }  // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(BoxKind kind, const std::string& caption,
+                                            const std::string& text) {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  QMessageBox::StandardButton preselected = QMessageBox::Ok;
+  switch (kind) {
+    case BoxKind::kQuestion:
+      icon = QMessageBox::Question;
+      buttons = QMessageBox::Yes | QMessageBox::No;
+      preselected = QMessageBox::No;
+      break;
+    case BoxKind::kError:
+      icon = QMessageBox::Critical;
+      break;
+    case BoxKind::kInformation:
+      icon = QMessageBox::Information;
+      break;
+    case BoxKind::kPlain:
+      break;
+  }
+  auto box = std::make_unique<QMessageBox>(icon, QString::fromStdString(caption),
+                                           QString::fromStdString(text), buttons, BoxParent());
+  box->setObjectName("messageBox");
+  box->setDefaultButton(preselected);
+  return box;
+}
+
 bool QtPrompter::AskYesNo(const std::string& caption, const std::string& text) {
-  return ShowBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
-                 QMessageBox::No) == QMessageBox::Yes;
+  return MakeMessageBox(BoxKind::kQuestion, caption, text)->exec() == QMessageBox::Yes;
 }
 
 void QtPrompter::ShowError(const std::string& caption, const std::string& text) {
-  ShowBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+  MakeMessageBox(BoxKind::kError, caption, text)->exec();
 }
 
 void QtPrompter::ShowInformation(const std::string& caption, const std::string& text) {
-  ShowBox(QMessageBox::Information, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+  MakeMessageBox(BoxKind::kInformation, caption, text)->exec();
 }
 
 void QtPrompter::ShowPlain(const std::string& caption, const std::string& text) {
-  ShowBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+  MakeMessageBox(BoxKind::kPlain, caption, text)->exec();
 }
 
 }  // namespace quillon::gui

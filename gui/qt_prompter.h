@@ -1,9 +1,18 @@
 #ifndef QUILLON_GUI_QT_PROMPTER_H_
 #define QUILLON_GUI_QT_PROMPTER_H_
 
+#include <QMessageBox>
+#include <memory>
+
 #include "gui/prompter.h"
 
 namespace quillon::gui {
+
+// The box QtPrompter shows for a question (Yes/No, question icon, No preselected), an error
+// (stop icon), information or a validation message (no icon), parented to the active window.
+enum class BoxKind { kQuestion, kError, kInformation, kPlain };
+std::unique_ptr<QMessageBox> MakeMessageBox(BoxKind kind, const std::string& caption,
+                                            const std::string& text);
 
 // Prompter over QMessageBox: each box is modal over the application's active window. GUI
 // thread only.

@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -52,7 +54,20 @@ QString SaveScreenshot(QWidget* widget, const QString& name) {
   if (dir.isEmpty()) dir = QDir::tempPath() + "/quillon-gui-screenshots";
   QDir().mkpath(dir);
   const QString path = dir + "/" + name + ".png";
-  return widget->grab().save(path) ? path : QString();
+  // The window's frame is not part of a grab, so the title is drawn as a strip above it.
+  const QPixmap body = widget->grab();
+  const int strip = widget->isWindow() && !widget->windowTitle().isEmpty() ? 26 : 0;
+  QPixmap picture(body.width(), body.height() + strip);
+  picture.fill(QColor(0x3c, 0x5a, 0x8a));
+  QPainter painter(&picture);
+  if (strip > 0) {
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(8, 0, body.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft,
+                     widget->windowTitle());
+  }
+  painter.drawPixmap(0, strip, body);
+  painter.end();
+  return picture.save(path) ? path : QString();
 }
 
 void OnNextModal(std::function<void(QWidget* modal)> action) {
