@@ -2,12 +2,15 @@
 
 #include <sys/uio.h>
 #include <systemd/sd-journal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 namespace quillon {
 namespace {
+
+constexpr char kJournalSocket[] = "/run/systemd/journal/socket";
 
 struct MessageIdEntry {
   uint32_t event_id;
@@ -75,6 +78,9 @@ std::vector<std::string> JournalEventLog::Fields(const EventRecord& record) {
 }
 
 Status JournalEventLog::Report(const EventRecord& record) {
+  // libsystemd drops an entry silently (and reports success) when the journal's socket does
+  // not exist; a lost event must show as a failure here.
+  if (access(kJournalSocket, F_OK) != 0) return kErrorNotFound;
   // The vector form passes every field as raw bytes: texts with '%' or line breaks arrive
   // unchanged, which the printf-style form would not guarantee.
   std::vector<std::string> fields = Fields(record);

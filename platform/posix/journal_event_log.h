@@ -22,8 +22,9 @@ namespace quillon {
 // thread-safe.
 class JournalEventLog : public EventLog {
  public:
-  // 0 when the journal accepted the entry; kErrorNotFound when no journal is listening,
-  // kErrorAccessDenied when it may not be written, another non-zero status otherwise.
+  // 0 when the journal accepted the entry; kErrorNotFound when no journal is running (no
+  // socket, or nobody listening on it), kErrorAccessDenied when it may not be written, another
+  // non-zero status otherwise.
   Status Report(const EventRecord& record) override;
 
   // The journal fields Report sends for `record`, each "NAME=value" (exposed for tests).

@@ -55,6 +55,9 @@ if [ -f /etc/systemd/journald.conf ]; then
   mount --bind "$work/journald.conf" /etc/systemd/journald.conf
 fi
 
+# Without a journal, reporting fails instead of losing the events silently.
+if "$reporter" report 2>/dev/null; then fail "reporting without a journal claimed success"; fi
+
 "$journald" >"$work/journald.log" 2>&1 &
 journald_pid=$!
 tries=0
