@@ -103,7 +103,8 @@ void CommandLoop::Run(PipeServer* pipe) {
     ReportLogEvent(event_log_, language_, kSource, kSource, kEventTypeInformation, kEventSuspended,
                    kSource);
   } else {
-    trace_->Tracef("Threads terminate time out %ld seconds", kWorkerStopWaitMs / 1000L);
+    trace_->Tracef("Threads terminate time out %ld seconds",
+                   static_cast<long>(workers_->stop_wait_ms() / 1000));
   }
 }
 

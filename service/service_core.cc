@@ -15,7 +15,11 @@ TalvenService::TalvenService(const ServiceEnv& env) : env_(env) {
   WriteLanguage(env_.store, language_);
 }
 
-TalvenService::~TalvenService() = default;
+TalvenService::~TalvenService() {
+  // Run has returned long ago and the stop has been reported; what is left is to keep the
+  // store, the trace and the rest alive until a worker that overran its stop wait is done.
+  for (auto& thread : lingering_) WaitOne(thread->ended(), kWaitInfinite);
+}
 
 bool TalvenService::CreateTerminateEvent() {
   auto event = std::make_shared<Event>();
@@ -70,6 +74,7 @@ uint32_t TalvenService::Run() {
     terminate = terminate_event_;
   }
   workers_ = std::make_unique<WorkerTable>(env_.trace, terminate);
+  workers_->set_stop_wait_ms(worker_stop_wait_ms_);
   // Step 3: running.
   if (!status_sink_->SetStatus(ServiceState::kRunning, 0, 0)) {
     Release();
@@ -108,8 +113,13 @@ void TalvenService::Release() {
     terminate_event_.reset();
   }
   // The worker's stop event, its thread handle and the worker object, in that order. A
-  // thread that did not end in time holds its own references and is let go.
-  if (workers_ != nullptr) workers_->Release(0);
+  // thread that did not end in time holds its own references to its worker and events; its
+  // handle is kept so the destructor can wait for it.
+  if (workers_ != nullptr) {
+    std::unique_ptr<WorkerThread> thread = workers_->TakeThread(0);
+    if (thread != nullptr && !thread->has_ended()) lingering_.push_back(std::move(thread));
+    workers_->Release(0);
+  }
   workers_.reset();
   command_pipe_.reset();
 }

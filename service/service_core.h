@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/event.h"
 #include "platform/pipe.h"
@@ -44,6 +45,9 @@ class TalvenService {
   // that write is ignored). `env` must hold store, system, clock, trace, event_log and
   // launcher, all outliving this object.
   explicit TalvenService(const ServiceEnv& env);
+  // Waits for a worker thread that was still busy when Run released everything, so that it
+  // never works on the environment's objects after they are gone (the caller destroys them
+  // after this object).
   ~TalvenService();
   TalvenService(const TalvenService&) = delete;
   TalvenService& operator=(const TalvenService&) = delete;
@@ -57,6 +61,9 @@ class TalvenService {
   // Replaces how the check cycles are built (by default the lifetime check engine over the
   // environment). Set before Run; for tests.
   void set_cycles_factory(CyclesFactory factory) { cycles_factory_ = std::move(factory); }
+
+  // Replaces the 15000 ms the service waits for its worker to stop. Set before Run; for tests.
+  void set_worker_stop_wait_ms(uint32_t ms) { worker_stop_wait_ms_ = ms; }
 
   // Runs the service from start to release, on the calling thread: start pending, the
   // terminate event, running, the start event and trace line, Initialise, then the command
@@ -101,6 +108,7 @@ class TalvenService {
   ServiceStatusSink* status_sink_ = nullptr;
   HardwareStep hardware_step_;
   CyclesFactory cycles_factory_;
+  uint32_t worker_stop_wait_ms_ = kWorkerStopWaitMs;
   std::string service_name_ = kServiceName;
   std::string display_name_ = kServiceName;
   uint32_t language_ = 1;
@@ -117,6 +125,8 @@ class TalvenService {
   // Main thread only, between steps 2 and 10 of Run.
   std::unique_ptr<WorkerTable> workers_;
   std::unique_ptr<PipeServer> command_pipe_;
+  // Worker threads that had not ended by the release; waited for by the destructor.
+  std::vector<std::unique_ptr<WorkerThread>> lingering_;
 };
 
 }  // namespace quillon

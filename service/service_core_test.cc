@@ -139,5 +139,37 @@ TEST_F(ServiceCoreTest, FailuresAtStartEndTheRunEarly) {
   EXPECT_EQ(f_.sink.Count("Service Running loop start."), 0);
 }
 
+// A start cycle that takes longer than the service is willing to wait at its stop.
+class SlowCycles : public NullCycles {
+ public:
+  void Cycle(int) override {
+    started.Set();
+    WaitOne(release.waitable(), kTestBoundMs);
+  }
+  Event started;
+  Event release;
+};
+
+TEST_F(ServiceCoreTest, WorkerOverrunningItsStopWaitOutlivesTheRelease) {
+  auto slow = std::make_shared<SlowCycles>();
+  std::weak_ptr<SlowCycles> watch = slow;
+  service_->set_cycles_factory([slow](TalvenService*) { return slow; });
+  service_->set_worker_stop_wait_ms(1);
+  service_->Terminate();
+  auto run = std::async(std::launch::async, [&] { return service_->Run(); });
+  ASSERT_EQ(WaitOne(slow->started.waitable(), kTestBoundMs), 0);
+  ASSERT_EQ(run.wait_for(std::chrono::milliseconds(kTestBoundMs)), std::future_status::ready);
+  EXPECT_EQ(f_.sink.Count("Threads terminate time out 0 seconds"), 1);
+  EXPECT_EQ(f_.sink.Count("All threads 1/1 terminate success."), 0);
+  EXPECT_EQ(events_.Count(kEventSuspended), 0);
+  slow.reset();
+  // Released by the service, still alive for its thread.
+  ASSERT_FALSE(watch.expired());
+  watch.lock()->release.Set();
+  // Destroying the service object waits for the thread to finish its cycle.
+  service_.reset();
+  EXPECT_EQ(f_.sink.Count("Exit [LimitCheck]Running loop."), 1);
+}
+
 }  // namespace
 }  // namespace quillon

@@ -65,16 +65,18 @@ int WorkerTable::StopWorker(int index) {
   }
   e.stop_event->Set();
   Waitable objects[] = {terminate_->waitable(), e.thread->ended()};
-  int r = WaitAny(objects, kWorkerStopWaitMs);
+  int r = WaitAny(objects, stop_wait_ms_);
   if (r == 0) return 1;  // the service is stopping; its shutdown finishes the work
   if (r == 1) {
     trace_->Tracef("Threads %ld/%ld terminate success.", number, 1L);
     e.thread.reset();
     return 0;
   }
-  trace_->Tracef("Threads terminate time out %ld seconds", kWorkerStopWaitMs / 1000L);
+  trace_->Tracef("Threads terminate time out %ld seconds", static_cast<long>(stop_wait_ms_ / 1000));
   return 0;
 }
+
+bool WorkerTable::StopForShutdown(int index) { return StopForShutdown(index, stop_wait_ms_); }
 
 bool WorkerTable::StopForShutdown(int index, uint32_t wait_ms) {
   if (!ValidIndex(index)) return true;
@@ -82,6 +84,11 @@ bool WorkerTable::StopForShutdown(int index, uint32_t wait_ms) {
   if (e.stop_event != nullptr) e.stop_event->Set();
   if (e.thread == nullptr) return true;
   return WaitOne(e.thread->ended(), wait_ms) == 0;
+}
+
+std::unique_ptr<WorkerThread> WorkerTable::TakeThread(int index) {
+  if (!ValidIndex(index)) return nullptr;
+  return std::move(entries_[index].thread);
 }
 
 void WorkerTable::Release(int index) {

@@ -57,12 +57,21 @@ class WorkerTable {
   int StopWorker(int index);
 
   // The shutdown path: signals the stop event of the worker at `index` and waits up to
-  // 15000 ms for its thread. True when no thread is recorded or it ended in time.
-  bool StopForShutdown(int index, uint32_t wait_ms = kWorkerStopWaitMs);
+  // the stop wait for its thread. True when no thread is recorded or it ended in time.
+  bool StopForShutdown(int index);
+  bool StopForShutdown(int index, uint32_t wait_ms);
+
+  // How long StopWorker and StopForShutdown wait for a thread; 15000 ms unless changed.
+  uint32_t stop_wait_ms() const { return stop_wait_ms_; }
+  void set_stop_wait_ms(uint32_t ms) { stop_wait_ms_ = ms; }
 
   // Releases the entry at `index`: forgets its stop event, its thread (letting a running one
   // go) and its worker.
   void Release(int index);
+
+  // Hands over the thread recorded for `index` (null when none) and clears the entry's
+  // thread, so the caller decides how long to keep it.
+  std::unique_ptr<WorkerThread> TakeThread(int index);
 
  private:
   struct Entry {
@@ -73,6 +82,7 @@ class WorkerTable {
 
   TraceLog* trace_;
   std::shared_ptr<Event> terminate_;
+  uint32_t stop_wait_ms_ = kWorkerStopWaitMs;
   Entry entries_[kSize];
 };
 
