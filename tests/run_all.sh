@@ -1,0 +1,81 @@
+#!/bin/bash
+# The test command: installs every Debian package needed, then builds and tests everything.
+#
+#   tests/run_all.sh
+#
+# 1. the default preset: build, every test except the systemd tier;
+# 2. the asan preset (AddressSanitizer + UndefinedBehaviorSanitizer): build, the unit tests;
+# 3. the fuzz preset (clang, libFuzzer): build the fuzzers, run each for a bounded time
+#    ($QUILLON_FUZZ_SECONDS, default 30 s);
+# 4. the systemd tier (tests/systemd) in a systemd-nspawn container.
+# Every step runs even when an earlier one failed; the summary lists them. Exit 0 only when all
+# passed. Needs root (packages, the container) on Debian 12.
+set -uo pipefail
+
+REPO=$(cd "$(dirname "$0")/.." && pwd)
+cd "$REPO"
+fuzz_seconds=${QUILLON_FUZZ_SECONDS:-30}
+
+results=()
+failed=0
+step() {  # step NAME COMMAND...
+  local name=$1
+  shift
+  echo
+  echo "=== $name"
+  if "$@"; then
+    results+=("PASS  $name")
+  else
+    results+=("FAIL  $name")
+    failed=1
+  fi
+}
+
+run_fuzzers() {
+  local dir status=0 f name
+  dir=$(mktemp -d /tmp/quillon-fuzz.XXXXXX)
+  mapfile -t fuzzers < <(find build/fuzz -type f -executable -name '*_fuzzer' | sort)
+  if ((${#fuzzers[@]} == 0)); then
+    echo "no fuzzers were built"
+    rm -rf "$dir"
+    return 1
+  fi
+  for f in "${fuzzers[@]}"; do
+    name=$(basename "$f")
+    mkdir -p "$dir/$name"
+    echo "--- $name (${fuzz_seconds} s)"
+    if "$f" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="$dir/$name/" \
+      "$dir/$name" >"$dir/$name.log" 2>&1; then
+      grep -E '^stat::number_of_executed_units' "$dir/$name.log" || true
+    else
+      echo "$name FAILED; its log:"
+      tail -n 40 "$dir/$name.log"
+      ls "$dir/$name"/crash-* "$dir/$name"/leak-* "$dir/$name"/timeout-* 2>/dev/null
+      status=1
+    fi
+  done
+  if ((status == 0)); then rm -rf "$dir"; else echo "fuzz artifacts kept in $dir"; fi
+  return $status
+}
+
+echo "=== packages (tools/packages.txt)"
+tools/install_packages.sh || { echo "cannot install the packages"; exit 1; }
+
+step "default: configure" cmake --preset default
+step "default: build" cmake --build --preset default
+step "default: tests" ctest --preset default -LE systemd
+
+step "asan: configure" cmake --preset asan
+step "asan: build" cmake --build --preset asan
+step "asan: unit tests" ctest --preset asan -L unit
+
+step "fuzz: configure" cmake --preset fuzz
+step "fuzz: build" cmake --build --preset fuzz
+step "fuzz: run each fuzzer for ${fuzz_seconds} s" run_fuzzers
+
+step "systemd tier" ctest --preset default -L systemd --output-on-failure -V
+
+echo
+echo "=== summary"
+printf '%s\n' "${results[@]}"
+exit $failed
