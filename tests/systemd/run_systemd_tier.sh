@@ -3,7 +3,7 @@
 # and quillon-reg in as /opt/quillon/bin, and checks the service's install, start, stop and
 # removal through the real systemd, D-Bus and journal inside the container.
 #
-#   run_systemd_tier.sh TALVENSV quillon-reg
+#   run_systemd_tier.sh TALVENSV quillon-reg [TALVENU2 TALVENU2.ini]
 #
 # Commands run inside the container through nsenter into the namespaces of its init, with a
 # clean environment, so they see the container's system bus, systemd and journal. Every wait
@@ -14,6 +14,9 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 talvensv=$(readlink -f "${1:?usage: run_systemd_tier.sh TALVENSV quillon-reg}")
 reg=$(readlink -f "${2:?usage: run_systemd_tier.sh TALVENSV quillon-reg}")
+# Optional: the setup program and its INI file, for the setup checks (section 8).
+talvenu2=${3:+$(readlink -f "$3")}
+setup_ini=${4:+$(readlink -f "$4")}
 root=${QUILLON_NSPAWN_ROOT:-/var/cache/quillon/nspawn-root}
 
 if [[ $(id -u) -ne 0 ]]; then
@@ -223,6 +226,50 @@ if [[ $rc -ne 0 && -z $out && $after -eq $((before + 1)) ]]; then
 else
   fail "started by hand, the program leaves \"StartServiceCtrlDispatcher failed.\"" \
     "exit $rc, output '$out', trace lines $before -> $after"
+fi
+
+# 8. TALVENU2 run as root on a fresh store fills it, installs and starts the real service and
+#    writes both desktop entries; a second run reinstalls the service and keeps InstallDate.
+if [[ -n $talvenu2 && -n $setup_ini ]]; then
+  cp "$talvenu2" "$bin/TALVENU2"
+  cp "$setup_ini" "$bin/TALVENU2.ini"
+  rm -f "$registry" "$registry-wal" "$registry-shm"
+  reg_value() {  # reg_value KEY NAME: the data column of one value
+    QUILLON_REGISTRY=$registry "$reg" query "HKLM\\SOFTWARE\\Morvath\\TALVEN$1" /v "$2" \
+      2>/dev/null | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+  }
+  out=$(in_container /opt/quillon/bin/TALVENU2 /S 2>&1)
+  rc=$?
+  if [[ $rc -eq 0 ]]; then pass "TALVENU2 /S on a fresh store exits 0"
+  else fail "TALVENU2 /S on a fresh store exits 0" "exit $rc" "$out"; fi
+  check "TALVENU2 filled the store (Limit RAID01 = $(reg_value '\LifeTime\Limit' RAID01))" \
+    test "$(reg_value '\LifeTime\Limit' RAID01)" = 0x66a8
+  check "TALVENU2 stored V/L from TALVENU2.ini ($(reg_value '' V/L))" \
+    test "$(reg_value '' V/L)" = "V5.1 L13-03"
+  check "TALVEN.service is active after TALVENU2" wait_for 30 unit_active active
+  enabled=$(in_container systemctl is-enabled TALVEN.service 2>&1)
+  check "TALVEN.service is enabled after TALVENU2 ($enabled)" test "$enabled" = enabled
+  check "TALVENU2 wrote /usr/share/applications/Quillon.desktop" \
+    in_container grep -qx 'Exec=/opt/quillon/bin/TALVENUI' /usr/share/applications/Quillon.desktop
+  check "TALVENU2 wrote root's autostart entry \"TALVEN StartUp.desktop\"" \
+    in_container grep -qx 'Exec=/opt/quillon/bin/TALVENSU' \
+    '/root/.config/autostart/TALVEN StartUp.desktop'
+  check "TALVENU2 logged \"TALVENU2.EXE complete.\" to /tmp/TALVENUP.LOG" \
+    in_container grep -q $'"(TALVENU2)"\tTALVENU2.EXE complete.$' /tmp/TALVENUP.LOG
+  setup_date=$(install_date)
+  check "the service's -install set InstallDate ($setup_date)" test -n "$setup_date"
+
+  out=$(in_container /opt/quillon/bin/TALVENU2 /S 2>&1)
+  rc=$?
+  if [[ $rc -eq 0 ]]; then pass "a second TALVENU2 /S exits 0"
+  else fail "a second TALVENU2 /S exits 0" "exit $rc" "$out"; fi
+  check "TALVEN.service is active after the second TALVENU2" wait_for 30 unit_active active
+  again_date=$(install_date)
+  check "the second TALVENU2 keeps InstallDate ($again_date)" test "$again_date" = "$setup_date"
+  in_container systemctl stop TALVEN.service
+  talven -remove >/dev/null 2>&1
+else
+  echo "# setup checks skipped: no TALVENU2 given"
 fi
 
 echo "# ORNALOG.TXT:"
