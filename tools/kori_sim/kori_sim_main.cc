@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,24 @@ int SendReply(sd_bus_message* call, const std::vector<uint8_t>& response,
   return r;
 }
 
-int OnDelayOver(sd_event_source* source, uint64_t, void* userdata) {
+// Replies still waiting for their delay; freed when sent or when the simulator ends.
+std::vector<std::unique_ptr<PendingReply>> g_pending;
+
+void FreePending(PendingReply* pending) {
+  sd_bus_message_unref(pending->call);
+  for (auto it = g_pending.begin(); it != g_pending.end(); ++it) {
+    if (it->get() == pending) {
+      g_pending.erase(it);
+      break;
+    }
+  }
+}
+
+// The timer is one-shot and owned by the event loop, which frees it at the end.
+int OnDelayOver(sd_event_source*, uint64_t, void* userdata) {
   auto* pending = static_cast<PendingReply*>(userdata);
   SendReply(pending->call, pending->response, pending->status, pending->bad_reply);
-  sd_bus_message_unref(pending->call);
-  delete pending;
-  sd_event_source_unref(source);
+  FreePending(pending);
   return 0;
 }
 
@@ -131,12 +144,13 @@ int OnVcRequest(sd_bus_message* call, void*, sd_bus_error*) {
     if (rule->no_status) status_bytes.clear();
     bad_reply = rule->bad_reply;
     if (rule->delay_ms > 0) {
-      auto* pending = new PendingReply{sd_bus_message_ref(call), response, status_bytes, bad_reply};
+      g_pending.push_back(std::make_unique<PendingReply>(
+          PendingReply{sd_bus_message_ref(call), response, status_bytes, bad_reply}));
+      PendingReply* pending = g_pending.back().get();
       r = sd_event_add_time_relative(sd_bus_get_event(g_bus), nullptr, CLOCK_MONOTONIC,
                                      uint64_t{rule->delay_ms} * 1000, 0, OnDelayOver, pending);
       if (r < 0) {
-        sd_bus_message_unref(pending->call);
-        delete pending;
+        FreePending(pending);
         return r;
       }
       return 1;
@@ -261,6 +275,8 @@ int Run(int argc, char** argv) {
 
   r = sd_event_loop(event);
   for (sd_bus_message* m : g_hung) sd_bus_message_unref(m);
+  for (auto& pending : g_pending) sd_bus_message_unref(pending->call);
+  g_pending.clear();
   sd_bus_flush_close_unref(g_bus);
   sd_event_unref(event);
   return r < 0 ? Fail("event loop", r) : 0;
