@@ -130,6 +130,9 @@ TEST_F(FieldTest, ChangedAndAlertColoursWithTheAlertWinning) {
   f->SetAlert(true);
   EXPECT_EQ(f->colour(), FieldColour::kAlert);
   EXPECT_EQ(TextColour(f), kRed);
+  dialog_->runs_[1]->SetReferenceText("0");
+  dialog_->runs_[1]->setText("5");
+  SaveScreenshot(dialog_.get(), "fields_alert_and_changed");
 
   f->SetAlert(false);
   f->setText("100");

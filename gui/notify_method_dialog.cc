@@ -38,6 +38,8 @@ NotifyMethodDialog::NotifyMethodDialog(QWidget* parent, int language, Store* sto
   layout->addWidget(ok, 2, 0);
   layout->addWidget(cancel, 2, 1);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  // Wide enough for the title in either language.
+  lcd_->setMinimumWidth(280);
   // The tab order is the template's: the two boxes, then OK and CANCEL.
   setTabOrder(lcd_, screen_);
   setTabOrder(screen_, ok);

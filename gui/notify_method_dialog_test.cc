@@ -60,7 +60,8 @@ TEST_F(NotifyMethodDialogTest, TickingScreenAndOkStoresIt) {
   store_.SetDword(kNotifyMethodKey, "DSP", 0);
   Open(kEnglish, &store_);
   EXPECT_FALSE(Screen()->isChecked());
-  QTest::mouseClick(Screen(), Qt::LeftButton);
+  Screen()->setFocus();
+  QTest::keyClick(Screen(), Qt::Key_Space);
   QTest::mouseClick(Ok(), Qt::LeftButton);
   EXPECT_EQ(store_.GetDword(kNotifyMethodKey, "DSP", 99), 1u);
 }
@@ -70,7 +71,8 @@ TEST_F(NotifyMethodDialogTest, CancelWritesNothing) {
   store_.SetDword(kNotifyMethodKey, "DSP", 1);
   Open(kEnglish, &store_);
   const int before = store_.write_count();
-  QTest::mouseClick(Screen(), Qt::LeftButton);
+  Screen()->setFocus();
+  QTest::keyClick(Screen(), Qt::Key_Space);
   Press(Cancel(), Qt::Key_Return);
   EXPECT_FALSE(dialog_->isVisible());
   EXPECT_EQ(dialog_->result(), QDialog::Rejected);
