@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
   JournalEventLog event_log;
   PosixProcessLauncher launcher;
   SystemdServiceManager service_manager;
-  SystemdServiceControl service_control;
+  // Its handlers call into the host; it is ended first (below), so that no signal arriving
+  // while the program winds down reaches an object that is already gone.
+  auto service_control = std::make_unique<SystemdServiceControl>();
 
   ServiceEnv env;
   env.store = store.get();
@@ -44,11 +46,13 @@ int main(int argc, char** argv) {
   // The service object exists before anything else happens; building it writes Language.
   TalvenService service(env);
   HostedTalvenService hosted(&service);
-  ServiceHost host(env, &service_control, &hosted, [](std::string_view text) {
+  ServiceHost host(env, service_control.get(), &hosted, [](std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
   });
 
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return host.Main(args);
+  const int exit_code = host.Main(args);
+  service_control.reset();
+  return exit_code;
 }
