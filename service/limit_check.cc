@@ -1,6 +1,7 @@
 #include "service/limit_check.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "common/settings/settings.h"
@@ -76,17 +77,19 @@ void LimitCheckEngine::StartSteps(double now, const char* today) {
   }
 
   // Support stop: a part whose end of life would come only after the support period has
-  // ended gets no notices at all. The rule only ever sets the flag.
+  // ended gets no notices at all. The rule only ever sets the flag. The sums are taken in 64
+  // bits: in 32 bits a counter far past its limit (after the server hours were restarted, for
+  // example) wrapped the remaining life round to a huge value and silenced an overdue part.
   uint32_t support_years = 0;
   ReadSupportLimit(store_, &support_years);
-  const uint32_t support_hours =
-      support_years == 0 ? kDefaultSupportHours : support_years * kHoursPerYear;
+  const int64_t support_hours =
+      support_years == 0 ? int64_t{kDefaultSupportHours} : int64_t{support_years} * kHoursPerYear;
   uint32_t server_hours = 0;
   ReadServerHours(store_, &server_hours);
   for (const int kind : kCountedKinds) {
     const uint32_t limit = rec_.limit[kind];
-    const uint32_t counter = rec_.current[kind];
-    if (limit != 0 && server_hours > limit && limit - counter + server_hours > support_hours) {
+    const int64_t end_of_life = int64_t{limit} - rec_.current[kind] + server_hours;
+    if (limit != 0 && server_hours > limit && end_of_life > support_hours) {
       WriteCurrentStop(store_, 1, kind);
     }
   }

@@ -167,6 +167,25 @@ TEST_F(LimitCheckTest, SupportStopRuleMarksPartsEndingAfterTheSupportPeriod) {
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CAIS_FAN", 0), 1u);
 }
 
+TEST_F(LimitCheckTest, SupportStopRuleDoesNotWrapRound) {
+  // A counter far past its limit after the server hours were restarted: 20000 - 45000 +
+  // 21000 is negative, so the part's life ended long ago, within the support period.
+  rig_.SetRoot("LifeTime", 21000);
+  rig_.SetCounted(kCpuFan, 45000, 20000, 0);
+  // Limit and server hours whose sum passes 32 bits: far beyond any support period.
+  rig_.SetCounted(kPsu, 0, 4000000000u, 0);
+  rig_.SetRoot("SupportLimit", 500000);  // 4,380,000,000 hours
+  rig_.Engine().Cycle(kCycleStart);
+  EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
+  EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "PSU"));  // LifeTime below the limit
+  EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);                // the overdue fan is still announced
+
+  rig_.SetRoot("LifeTime", 4000000001u);
+  rig_.Restart().Cycle(kCycleStart);
+  EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "PSU", 0), 1u);  // 8,000,000,001 hours
+  EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
+}
+
 TEST_F(LimitCheckTest, SupportStopSilencesNoticesButKeepsTheBookkeeping) {
   rig_.SetCounted(kCaisFan, 949, 1000, 50);
   rig_.store.SetDword(kCurrentStopKey, "CAIS_FAN", 1);
