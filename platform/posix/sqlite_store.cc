@@ -16,6 +16,7 @@ namespace {
 // Bump when the tables change; a file of a newer format is refused rather than misread.
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kWalRetryMs = 5;
 constexpr int64_t kRootKeyId = 1;
 
 // The root key is the empty path; every other key has a parent row, so keys can be listed
@@ -34,8 +35,7 @@ constexpr const char* kSchemaSql =
     "  type INTEGER NOT NULL,"
     "  data BLOB NOT NULL,"
     "  PRIMARY KEY(key_id, name)) WITHOUT ROWID;"
-    "INSERT INTO store_key(id, parent, path, name) VALUES(1, NULL, '', '');"
-    "PRAGMA user_version = 1;";
+    "INSERT INTO store_key(id, parent, path, name) VALUES(1, NULL, '', '');";
 
 // Creates the directories above `path` that are missing. Failures are left for the open to
 // report, with SQLite's own wording.
@@ -286,7 +286,7 @@ Status SqliteStore::OpenLocked() {
   // A file that only allows reading is still served for reads; it cannot be switched to WAL,
   // and the first write reports it.
   if (sqlite3_db_readonly(db_, "main") != 1) {
-    Status status = Exec("PRAGMA journal_mode=WAL");
+    Status status = EnableWal();
     if (status != kOk) return status;
   }
   Status status = Exec("PRAGMA synchronous=FULL");
@@ -298,6 +298,18 @@ Status SqliteStore::OpenLocked() {
   rc = statements_->Prepare(db_);
   if (rc != SQLITE_OK) return Fail(rc);
   return kOk;
+}
+
+Status SqliteStore::EnableWal() {
+  // Switching a new file to WAL needs an exclusive lock, for which SQLite does not wait: when
+  // another process is creating the same file at this moment, retry until it is done. Once the
+  // file is in WAL mode the statement changes nothing and takes no such lock.
+  for (int waited_ms = 0;; waited_ms += kWalRetryMs) {
+    int rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return kOk;
+    if ((rc & 0xff) != SQLITE_BUSY || waited_ms >= kBusyTimeoutMs) return Fail(rc);
+    sqlite3_sleep(kWalRetryMs);
+  }
 }
 
 Status SqliteStore::InitSchemaLocked() {
@@ -339,6 +351,9 @@ Status SqliteStore::InitSchemaLocked() {
       status = FailWith(kErrorRegistryCorrupt, "the file is an SQLite database of another kind");
     }
     if (status == kOk) status = Exec(kSchemaSql);
+    if (status == kOk) {
+      status = Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+    }
   } else if (status == kOk && version != kSchemaVersion) {
     status = FailWith(kErrorRegistryCorrupt, "the store was written by a newer version");
   }

@@ -75,6 +75,7 @@ class SqliteStore : public Store {
   // All of the following run with mu_ held.
   Status EnsureOpen();
   Status OpenLocked();
+  Status EnableWal();
   Status InitSchemaLocked();
   void CloseLocked();
   // Record the failure (SQLite result code `rc`, or a status and text), map it to a status
