@@ -50,7 +50,7 @@ void Text(Store* store, const char* key, const char* name, const char* text) {
   RegCtlWriteValue(store, key, name, kRegSz, buffer, static_cast<uint32_t>(strlen(text) + 1));
 }
 
-// A installed server as the setup leaves it, with two RAID batteries, all parts well inside
+// An installed server as the setup leaves it, with two RAID batteries, all parts well inside
 // their lives, so a cycle does its full bookkeeping without notices.
 void Fill(Store* store) {
   Dword(store, kRootKey, "LifeTime", 1000);

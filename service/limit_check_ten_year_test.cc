@@ -67,8 +67,9 @@ constexpr char kCaisPreDate[] = "2026/11/30";    // day 333
 constexpr char kCaisLimitDate[] = "2035/12/13";  // day 3633
 
 // --- UPS battery: setup 2026/01/01, limit 17520 hours (the limit moment is hour 17520 after
-// T0's midnight), lead 2160. Cycle k runs at hour k + 0.5, so k + 0.5 hours before the moment
-// the remaining hours are 17519 - k: window cycles 15359-17518, limit from 17520.
+// T0's midnight), lead 2160. Cycle k runs at hour k + 0.5, where the remaining hours are
+// 17520 - k - 0.5 cut to 17519 - k: in the window (1 to 2160) at cycles 15359-17518; the
+// limit is passed from cycle 17520 (cycle 17519 has 0 hours left: neither).
 // Life 1: first pre-warning at 15359 (day 639, 2160 hours = 90 days); repeats at
 //   24 * 642 = 15408 + 72j up to 17518: j = 0..29, 30 repeats. Limit at 17520 (day 730);
 //   repeats at 17520 + 720m up to 40000: m = 1..31.
