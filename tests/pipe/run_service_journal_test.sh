@@ -1,0 +1,126 @@
+#!/bin/sh
+# The real TALVENSV in -debug reports its events to a real systemd-journald: the start, the
+# daily status entry, a first pre-warning and a first limit notice, and the orderly stop. The
+# journald is private (a mount namespace of its own with tmpfs over /run/systemd and /run/log),
+# so the host's logging is never touched. Needs root; exits 77 (skipped) otherwise.
+#
+# usage: run_service_journal_test.sh TALVENSV TALVENMS QUILLON_REG
+set -eu
+
+service=$1
+notifier=$2
+reg=$3
+journald=/lib/systemd/systemd-journald
+
+if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || [ ! -x "$journald" ]; then
+  echo "SKIP: needs root, unshare and $journald"
+  exit 77
+fi
+if [ -z "${QUILLON_JOURNAL_NAMESPACE:-}" ]; then
+  QUILLON_JOURNAL_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/quillon-svc-journal-XXXXXX)
+journald_pid=
+service_pid=
+cleanup() {
+  [ -n "$service_pid" ] && kill -9 "$service_pid" 2>/dev/null || true
+  if [ -n "$journald_pid" ]; then
+    kill "$journald_pid" 2>/dev/null || true
+    wait "$journald_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/ORNALOG.TXT" ] && cat "$work/ORNALOG.TXT"
+  exit 1
+}
+# Bounded wait (20 s) until the command succeeds.
+wait_until() {
+  tries=0
+  until "$@"; do
+    tries=$((tries + 1))
+    [ $tries -gt 400 ] && return 1
+    sleep 0.05
+  done
+}
+
+mkdir -p /run/systemd /run/log
+mount -t tmpfs tmpfs /run/systemd
+mount -t tmpfs tmpfs /run/log
+if [ -d /var/log/journal ]; then mount -t tmpfs tmpfs /var/log/journal; fi
+cat >"$work/journald.conf" <<'CONF'
+[Journal]
+Storage=volatile
+ReadKMsg=no
+ForwardToSyslog=no
+ForwardToKMsg=no
+ForwardToConsole=no
+ForwardToWall=no
+RateLimitBurst=0
+CONF
+if [ -f /etc/systemd/journald.conf ]; then
+  mount --bind "$work/journald.conf" /etc/systemd/journald.conf
+fi
+"$journald" >"$work/journald.log" 2>&1 &
+journald_pid=$!
+wait_until test -S /run/systemd/journal/socket || fail "journald did not come up"
+
+# The sandbox: program directory, store and sockets in $work.
+cp "$service" "$work/TALVENSV"
+cp "$notifier" "$work/TALVENMS"
+export QUILLON_REGISTRY="$work/registry.db"
+export QUILLON_RUNTIME_DIR="$work/run"
+export QUILLON_NOTIFY_TTYS=""
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+lt='HKLM\SOFTWARE\Morvath\TALVEN\LifeTime'
+"$reg" add "$lt\\NotifyMethod" /v DSP /t REG_DWORD /d 1 /f >/dev/null
+"$reg" add "$lt\\Limit" /v CPU_FAN /t REG_DWORD /d 1000 /f >/dev/null
+"$reg" add "$lt\\Current" /v CPU_FAN /t REG_DWORD /d 1000 /f >/dev/null
+"$reg" add "$lt\\Limit" /v CAIS_FAN /t REG_DWORD /d 1000 /f >/dev/null
+"$reg" add "$lt\\LimitPre" /v CAIS_FAN /t REG_DWORD /d 100 /f >/dev/null
+"$reg" add "$lt\\Current" /v CAIS_FAN /t REG_DWORD /d 950 /f >/dev/null
+
+"$work/TALVENSV" -debug >"$work/console.txt" 2>&1 &
+service_pid=$!
+limit_flag_set() {
+  "$reg" query "$lt\\NotifyDone" /v CPU_FAN 2>/dev/null | grep -q '0x1'
+}
+wait_until limit_flag_set || fail "the CPU fan's limit was not noticed"
+kill -INT "$service_pid"
+wait "$service_pid" || fail "the service did not end with 0"
+service_pid=
+grep -q 'All threads 1/1 terminate success.' "$work/ORNALOG.TXT" || fail "no orderly stop"
+journalctl --sync 2>/dev/null || true
+
+# Exactly one entry of an event identifier, left in $work/out.
+query() {
+  got() {
+    journalctl --directory=/run/log/journal -o json "TALVEN_EVENT_ID=$1" >"$work/out" || true
+    [ -s "$work/out" ]
+  }
+  wait_until got "$1" || fail "no journal entry with TALVEN_EVENT_ID=$1"
+  [ "$(wc -l <"$work/out")" -eq 1 ] || fail "expected one entry for $1, got: $(cat "$work/out")"
+}
+expect() {
+  grep -qF "\"$1\":\"$2\"" "$work/out" || fail "$1 is not \"$2\" in: $(cat "$work/out")"
+}
+
+query 0x400203E8
+expect MESSAGE "Quillon (TALVEN) execution started."
+expect SYSLOG_IDENTIFIER TALVEN
+query 0x400203EC
+expect TALVEN_STRING1 TALVEN
+grep -qF 'ServerRunningTime: 0 hours' "$work/out" || fail "status text: $(cat "$work/out")"
+query 0xC00004B3
+expect TALVEN_STRING1 "It is 50 hours (about 2 days) till the operating life time of FAN (housing fan).Please contact Support and Contact for Halvorn in your duty."
+expect PRIORITY 3
+query 0xC00004B4
+expect TALVEN_STRING1 "CPU FAN exceeded the operating life.Please contact Support and Contact for Halvorn soon in your duty."
+expect TALVEN_STRING2 TALVEN
+query 0x400203EA
+expect MESSAGE "Quillon(TALVEN) execution suspended."
+
+echo "PASS: the service's start, status, pre-warning, limit and stop events are in the journal"
