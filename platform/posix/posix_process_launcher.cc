@@ -1,5 +1,6 @@
 #include "platform/posix/posix_process_launcher.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,7 +34,20 @@ Status Spawn(std::string_view command_line, std::string_view working_directory, 
   int rc = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   std::string dir(working_directory);
   if (rc == 0 && !dir.empty()) rc = posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  if (rc == 0) rc = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), environ);
+  // The child starts with a clean signal state: nothing blocked and every signal at its
+  // default, whatever the service ignores or blocks for itself.
+  posix_spawnattr_t attr;
+  if (rc == 0) rc = posix_spawnattr_init(&attr);
+  if (rc == 0) {
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    rc = posix_spawnp(pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+  }
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? kOk : StatusFromErrno(rc);
 }

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +74,24 @@ TEST_F(LauncherTest, ChildInheritsNoDescriptorButStdio) {
     ++count;
   }
   EXPECT_GE(count, 3);
+}
+
+TEST_F(LauncherTest, ChildStartsWithDefaultSignals) {
+  // The service ignores and blocks signals for itself; its children must not inherit that.
+  struct sigaction ignore {
+  }, old_action{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGTERM, &ignore, &old_action);
+  sigset_t block, old_mask;
+  sigemptyset(&block);
+  sigaddset(&block, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &block, &old_mask);
+  uint32_t code = 0;
+  Status s = launcher_.Run("/bin/sh -c \"kill -TERM $$; exit 3\"", "", &code);
+  pthread_sigmask(SIG_SETMASK, &old_mask, nullptr);
+  sigaction(SIGTERM, &old_action, nullptr);
+  ASSERT_EQ(s, kOk);
+  EXPECT_EQ(code, 128u + SIGTERM);
 }
 
 TEST_F(LauncherTest, StartDoesNotWaitAndLeavesNoZombie) {
