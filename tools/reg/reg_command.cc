@@ -224,20 +224,20 @@ std::string ExportLine(const StoreValue& v) {
 
 enum class Answer { kYes, kNo, kNoTerminal };
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;
   bool takes_value;
 };
 
-const std::vector<OptionSpec>* OptionsOf(const std::string& verb) {
-  static const std::map<std::string, std::vector<OptionSpec>> kSpecs = {
+const std::vector<OptionRule>* OptionsOf(const std::string& verb) {
+  static const std::map<std::string, std::vector<OptionRule>> kOptionRules = {
       {"query", {{"v", true}, {"ve", false}, {"s", false}}},
       {"add", {{"v", true}, {"ve", false}, {"t", true}, {"s", true}, {"d", true}, {"f", false}}},
       {"delete", {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}},
       {"export", {{"y", false}}},
   };
-  auto it = kSpecs.find(verb);
-  return it == kSpecs.end() ? nullptr : &it->second;
+  auto it = kOptionRules.find(verb);
+  return it == kOptionRules.end() ? nullptr : &it->second;
 }
 
 class RegRunner {
@@ -312,8 +312,8 @@ int RegRunner::Run(const std::vector<std::string>& args) {
     return 0;
   }
   const std::string verb = Lower(args[0]);
-  const std::vector<OptionSpec>* specs = OptionsOf(verb);
-  if (specs == nullptr) {
+  const std::vector<OptionRule>* rules = OptionsOf(verb);
+  if (rules == nullptr) {
     return Error("ERROR: Invalid operation \"" + args[0] + "\": use query, add, delete or export.");
   }
   for (const std::string& arg : args) {
@@ -331,33 +331,33 @@ int RegRunner::Run(const std::vector<std::string>& args) {
 
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const OptionSpec* spec = nullptr;
+    const OptionRule* rule = nullptr;
     if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-')) {
       std::string name = Lower(arg.substr(1));
-      for (const OptionSpec& s : *specs) {
-        if (name == s.name) spec = &s;
+      for (const OptionRule& s : *rules) {
+        if (name == s.name) rule = &s;
       }
       // The export file is a path, which on this system may itself begin with '/'.
       bool export_file = verb == "export" && arg[0] == '/' && positional_.empty();
-      if (spec == nullptr && !export_file) {
+      if (rule == nullptr && !export_file) {
         return Error("ERROR: Invalid option \"" + arg + "\" for " + verb + ".");
       }
     }
-    if (spec == nullptr) {
+    if (rule == nullptr) {
       positional_.push_back(arg);
       continue;
     }
-    if (options_seen_.count(spec->name)) {
-      return Error("ERROR: Invalid syntax: /" + std::string(spec->name) + " given twice.");
+    if (options_seen_.count(rule->name)) {
+      return Error("ERROR: Invalid syntax: /" + std::string(rule->name) + " given twice.");
     }
     std::string value;
-    if (spec->takes_value) {
+    if (rule->takes_value) {
       if (i + 1 >= args.size()) {
-        return Error("ERROR: Invalid syntax: /" + std::string(spec->name) + " needs a value.");
+        return Error("ERROR: Invalid syntax: /" + std::string(rule->name) + " needs a value.");
       }
       value = args[++i];
     }
-    options_seen_[spec->name] = value;
+    options_seen_[rule->name] = value;
   }
   if (verb != "export" && !positional_.empty()) {
     return Error("ERROR: Invalid syntax: unexpected \"" + positional_[0] + "\".");
