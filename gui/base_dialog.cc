@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "gui/colour_edit.h"
 #include "gui/data_exchange.h"
 #include "gui/qt_prompter.h"
 
@@ -51,7 +52,12 @@ BaseDialog::BaseDialog(QWidget* parent, int default_control, int cancel_control,
   qApp->installEventFilter(this);
 }
 
-BaseDialog::~BaseDialog() { qApp->removeEventFilter(this); }
+BaseDialog::~BaseDialog() {
+  qApp->removeEventFilter(this);
+  // The derived dialog, the owner of the fields, is already gone, but Qt still moves the focus
+  // while it tears the window down; the fields must not call their owner then.
+  for (ColourEdit* field : findChildren<ColourEdit*>()) field->SetOwner(nullptr);
+}
 
 void BaseDialog::RegisterControl(int control, QWidget* widget) {
   controls_.insert(control, widget);

@@ -20,7 +20,10 @@ enum class FieldKind { kInstallDate, kRunningHours };
 
 // What a dialog that owns install-date and running-hours fields provides to them. The fields
 // also emit ColourEdit::helpButtonChanged whenever they show or hide a help button; the owner
-// connects it to update its hint text. GUI thread only.
+// connects it to update its hint text. The owner is the BaseDialog the fields live in (its
+// destructor detaches the fields before Qt moves the focus during the window's teardown); an
+// owner of another kind must call SetOwner(nullptr) on its fields in its own destructor.
+// GUI thread only.
 class FieldOwner {
  public:
   virtual ~FieldOwner() = default;
