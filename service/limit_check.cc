@@ -30,6 +30,9 @@ bool RepeatDue(const char* date, uint32_t days, double now) {
   return stored + days < now;
 }
 
+// Whether an hour total read with `status` may be counted on and written back.
+bool CountsFrom(Status status) { return status == kOk || status == kErrorNotFound; }
+
 void SetDate(char* date, const char* today) { std::memcpy(date, today, kDateTextSize); }
 
 }  // namespace
@@ -105,12 +108,14 @@ void LimitCheckEngine::IntervalSteps(double now, const char* today) {
       WriteCurrent(store_, rec_.current, kind);
     }
   }
+  // A missing value starts from 0; one that cannot be read is left alone, so that a passing
+  // store failure never overwrites the server's accumulated hours with 1.
   uint32_t server_hours = 0;
-  ReadServerHours(store_, &server_hours);
-  WriteServerHours(store_, server_hours + 1);
+  if (CountsFrom(ReadServerHours(store_, &server_hours))) {
+    WriteServerHours(store_, server_hours + 1);
+  }
   uint32_t running = 0;
-  ReadRunningTime(store_, &running);
-  WriteRunningTime(store_, running + 1);
+  if (CountsFrom(ReadRunningTime(store_, &running))) WriteRunningTime(store_, running + 1);
 
   UpdateAverageTime(store_, now);
 

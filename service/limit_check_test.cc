@@ -142,6 +142,45 @@ TEST_F(LimitCheckTest, CountersStopAt99999WithoutBeingRewritten) {
   EXPECT_EQ(rig_.Root("RunningTime"), 9u);
 }
 
+TEST_F(LimitCheckTest, UnreadableHourTotalsAreNotOverwritten) {
+  rig_.SetRoot("LifeTime", 50000);
+  rig_.SetRoot("RunningTime", 40000);
+  FailingStore failing(&rig_.store);
+  rig_.engine_store = &failing;
+  rig_.Engine().Cycle(kCycleStart);
+  failing.FailOn("get", "LifeTime", kErrorRegistryIo);
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.Root("LifeTime"), 50000u);
+  EXPECT_EQ(rig_.Root("RunningTime"), 40001u);
+  failing.FailOn("get", "RunningTime", kErrorTimeout);
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.Root("LifeTime"), 50001u);
+  EXPECT_EQ(rig_.Root("RunningTime"), 40001u);
+  // A missing total starts from 0.
+  failing.FailAll(kOk);
+  rig_.store.DeleteValue(kRootKey, "RunningTime");
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.Root("RunningTime"), 1u);
+}
+
+TEST_F(LimitCheckTest, FailingStoreLeavesDefaultsAndNeverStopsACycle) {
+  rig_.SetCounted(kCpuFan, 950, 1000, 100);
+  FailingStore failing(&rig_.store);
+  rig_.engine_store = &failing;
+  failing.FailAll(kErrorRegistryIo);
+  rig_.Engine().Cycle(kCycleStart);  // nothing read: no part is known
+  rig_.Engine().Cycle(kCycleInterval);
+  char reply[kPartsChangedReplySize];
+  rig_.Engine().OnPartsChanged("1", 1, reply);
+  EXPECT_STREQ(reply, "Heared.");
+  EXPECT_EQ(Launches(), 0);
+  // The status entry still goes out with the unreadable values shown as defaults, at the
+  // start and at the interval (an unreadable StatusLogDate means the entry is due).
+  EXPECT_EQ(rig_.events.Count(kStatusEvent), 2);
+  EXPECT_EQ(rig_.sink.Count("Status: [Install=--] [LifeTime=0] [RunningTime=0] [Average=--]."), 2);
+  EXPECT_EQ(rig_.Counter(kCpuFan), 950u);
+}
+
 TEST_F(LimitCheckTest, SupportStopRuleMarksPartsEndingAfterTheSupportPeriod) {
   // SupportLimit missing: 43800 hours. L - N + LifeTime must exceed it, LifeTime exceed L.
   rig_.SetRoot("LifeTime", 33801);
