@@ -4,9 +4,11 @@
 
 #include "common/init/initializer.h"
 #include "gui/data_init.h"
+#include "gui/lifetime_dialog.h"
 #include "gui/main_menu.h"
 #include "gui/qt_prompter.h"
 #include "platform/posix/posix_system_info.h"
+#include "platform/posix/system_clock.h"
 #include "platform/single_instance.h"
 #include "platform/store_path.h"
 
@@ -36,7 +38,14 @@ int RunTalvenUi(int argc, char** argv) {
   services.system = &system;
   services.prompter = &prompter;
   services.initialise_all = [&](int language) { initialisation.Run(language); };
-  // The component lifetime dialog is wired in here: services.open_lifetime.
+  // The PSU monitoring values of the component lifetime dialog live for the whole run.
+  SystemClock clock;
+  PsuProgramState psu;
+  services.open_lifetime = [&](BaseDialog* parent, int language) {
+    LifetimeDialog dialog(parent, language, store.get(), &clock, &prompter, &psu,
+                          SendPartsChangedOverPipe);
+    dialog.exec();
+  };
 
   MainMenu menu(std::move(services));
   menu.exec();
