@@ -73,7 +73,12 @@ void LimitCheckEngine::RunCycle(int reason, const char* request, size_t size) {
 }
 
 void LimitCheckEngine::StartSteps(double now, const char* today) {
-  ReadAllLifetime(store_, &rec_);
+  if (ReadAllLifetime(store_, &rec_) == kOk) {
+    for (bool& known : counter_known_) known = true;
+  } else {
+    // Find out which counters, if any, could not be read.
+    for (const int kind : kCountedKinds) ReReadCounter(kind);
+  }
   for (int i = 0; i < kNotifyCount; ++i) {
     ReadNotifyDone(store_, &limit_flag_[i], limit_date_[i], i);
     ReadNotifyDonePre(store_, &pre_flag_[i], pre_date_[i], i);
@@ -92,7 +97,7 @@ void LimitCheckEngine::StartSteps(double now, const char* today) {
   for (const int kind : kCountedKinds) {
     const uint32_t limit = rec_.limit[kind];
     const int64_t end_of_life = int64_t{limit} - rec_.current[kind] + server_hours;
-    if (limit != 0 && server_hours > limit && end_of_life > support_hours) {
+    if (counter_known_[kind] && limit != 0 && server_hours > limit && end_of_life > support_hours) {
       WriteCurrentStop(store_, 1, kind);
     }
   }
@@ -103,6 +108,9 @@ void LimitCheckEngine::StartSteps(double now, const char* today) {
 
 void LimitCheckEngine::IntervalSteps(double now, const char* today) {
   for (const int kind : kCountedKinds) {
+    // A counter whose stored count could not be read is not counted on from the in-memory 0:
+    // that would overwrite the part's hours with 1. It is tried again at every interval.
+    if (!counter_known_[kind] && !ReReadCounter(kind)) continue;
     if (rec_.current[kind] < kCounterCap) {
       ++rec_.current[kind];
       WriteCurrent(store_, rec_.current, kind);
@@ -155,17 +163,22 @@ void LimitCheckEngine::ClearSlot(int index) {
   // Only the part's own base data is taken again; other limits and leads change only at the
   // next service start.
   if (index == kNotifyCpuFan) {
-    ReadCurrent(store_, rec_.current, kCpuFan);
+    ReReadCounter(kCpuFan);
   } else if (index >= kNotifyRaidFirst && index <= kNotifyRaidLast) {
     ReadSetupDate(store_, rec_.setupDate[index - 1], index);
   } else if (index == kNotifyUps) {
     ReadSetupDate(store_, rec_.setupDate[16], 17);
   } else if (index == kNotifyPsu) {
-    ReadCurrent(store_, rec_.current, kPsu);
+    ReReadCounter(kPsu);
     ReadLimit(store_, &rec_.limit[kPsu], kPsu);
   } else if (index == kNotifyCaisFan) {
-    ReadCurrent(store_, rec_.current, kCaisFan);
+    ReReadCounter(kCaisFan);
   }
+}
+
+bool LimitCheckEngine::ReReadCounter(int kind) {
+  counter_known_[kind] = CountsFrom(ReadCurrent(store_, rec_.current, kind));
+  return counter_known_[kind];
 }
 
 void LimitCheckEngine::CommonEnd(int reason, double now, const char* today, uint32_t pre_days,

@@ -67,6 +67,9 @@ class LimitCheckEngine {
   void IntervalSteps(double now, const char* today);
   void PartsChangedSteps(const char* request, size_t size);
   void ClearSlot(int index);
+  // Reads the counter of PartKind `kind` (0-2) into the lifetime data; true when it holds the
+  // stored count (read, or missing and so 0).
+  bool ReReadCounter(int kind);
   void CommonEnd(int reason, double now, const char* today, uint32_t pre_days, uint32_t limit_days);
   void StatusEntry(const char* today);
 
@@ -78,6 +81,7 @@ class LimitCheckEngine {
   uint32_t language_;
 
   LifetimeRecord rec_{};
+  bool counter_known_[3] = {};  // by PartKind 0-2: rec_.current holds the stored count
   uint32_t limit_flag_[kNotifyCount] = {};
   char limit_date_[kNotifyCount][kDateTextSize] = {};
   uint32_t pre_flag_[kNotifyCount] = {};

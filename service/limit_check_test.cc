@@ -163,6 +163,28 @@ TEST_F(LimitCheckTest, UnreadableHourTotalsAreNotOverwritten) {
   EXPECT_EQ(rig_.Root("RunningTime"), 1u);
 }
 
+TEST_F(LimitCheckTest, UnreadableCounterIsNotOverwrittenAndIsReadAgainLater) {
+  rig_.SetCounted(kCpuFan, 15000, 20000, 0);
+  rig_.SetCounted(kPsu, 300, 0, 0);
+  rig_.SetRoot("LifeTime", 30000);  // would set the support stop for a counter taken as 0
+  rig_.SetRoot("SupportLimit", 1);
+  Status fail = kErrorRegistryIo;
+  FailingStore failing(&rig_.store);
+  failing.set_rule([&](std::string_view op, std::string_view key, std::string_view name) {
+    return op == "get" && key == kCurrentKey && name == "CPU_FAN" ? fail : kOk;
+  });
+  rig_.engine_store = &failing;
+  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.Counter(kCpuFan), 15000u);
+  EXPECT_EQ(rig_.Counter(kPsu), 301u);
+  EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
+  fail = kOk;
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.Counter(kCpuFan), 15001u);
+  EXPECT_EQ(rig_.Counter(kPsu), 302u);
+}
+
 TEST_F(LimitCheckTest, FailingStoreLeavesDefaultsAndNeverStopsACycle) {
   rig_.SetCounted(kCpuFan, 950, 1000, 100);
   FailingStore failing(&rig_.store);
