@@ -32,7 +32,9 @@ inline constexpr size_t kPartsChangedReplySize = 128;
 // store. It knows nothing of threads or pipes: the LimitCheck worker calls it from its one
 // thread, so an engine must not be used from two threads at once. The pointers are not owned
 // and must outlive the engine. Store failures leave the defaults in place and are not
-// reported; no cycle ever fails.
+// reported; no cycle ever fails. A running-hour counter, LifeTime or RunningTime that cannot
+// be read (other than missing) is not counted and not written, so a store failure never
+// overwrites accumulated hours.
 class LimitCheckEngine {
  public:
   // `language`: 0 Japanese, 1 English, for the status text and the warnings.
