@@ -370,6 +370,14 @@ void SqliteStore::EndRead() {
 
 template <typename Body>
 Status SqliteStore::WriteTransaction(Body body) {
+  // A file deleted or renamed under an open connection would swallow every later write
+  // unseen; such a connection is replaced by one on the file now at the path.
+  int moved = 0;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+    CloseLocked();
+    Status status = OpenLocked();
+    if (status != kOk) return status;
+  }
   {
     StatementScope scope(statements_->begin);
     int rc = sqlite3_step(statements_->begin);

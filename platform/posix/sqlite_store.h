@@ -38,7 +38,8 @@ namespace quillon {
 //   kErrorRegistryCorrupt  the file is not a database of this store or is damaged;
 //   kErrorTimeout          another process held the write lock for longer than the timeout;
 //   kErrorRegistryIo       any other failure of the file or the database.
-// A read-only file can still be read where SQLite can open it; writes to it fail.
+// A read-only file can still be read where SQLite can open it; writes to it fail. A write
+// after the file was deleted or replaced goes to the file now at the path.
 //
 // Thread-safe: one connection guarded by a mutex. Safe in several processes at once.
 class SqliteStore : public Store {

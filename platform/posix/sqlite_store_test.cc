@@ -298,6 +298,18 @@ TEST_F(SqliteStoreTest, DamagedPagesFailEveryAccess) {
       << store.LastError();
 }
 
+TEST_F(SqliteStoreTest, WritesAfterTheFileWasDeletedGoToANewFile) {
+  SqliteStore store(path_);
+  ASSERT_EQ(store.SetValue(kKey, "Old", ValueType::kDword, Dword(1)), kOk);
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + suffix);
+  ASSERT_EQ(store.SetValue(kKey, "New", ValueType::kDword, Dword(2)), kOk);
+  SqliteStore other(path_);
+  ValueType type;
+  std::string data;
+  EXPECT_EQ(other.GetValue(kKey, "New", &type, &data), kOk);
+  EXPECT_EQ(other.GetValue(kKey, "Old", &type, &data), kErrorNotFound);
+}
+
 TEST_F(SqliteStoreTest, ForeignOrNewerDatabasesAreRefused) {
   for (const char* sql :
        {"CREATE TABLE t(x); INSERT INTO t VALUES(1);", "PRAGMA user_version=9;"}) {
