@@ -238,6 +238,7 @@ TEST_F(LifetimeDialogTest, ScreenshotsWithChangedAndAlertMarks) {
     dialog_->date_field(1)->setText("2010/4/2");
     dialog_->running_field(kRowPsu)->setFocus();
     dialog_->running_field(kRowPsu)->setText("0");
+    dialog_->running_field(kRowServer)->setFocus();  // the help stays up for the picture
     EXPECT_EQ(dialog_->date_field(1)->text(), "2010/04/02");
     EXPECT_EQ(dialog_->date_field(1)->colour(), FieldColour::kChanged);
     EXPECT_EQ(dialog_->running_field(kRowPsu)->colour(), FieldColour::kChanged);
