@@ -24,7 +24,7 @@
 #include "platform/posix/sqlite_store.h"
 #include "service/hardware_init.h"
 #include "service/service_env.h"
-#include "tests/kori/bus_harness.h"
+#include "tests/common/bus_harness.h"
 
 namespace quillon {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/kori/kori_client.h"
-#include "tests/kori/bus_harness.h"
+#include "tests/common/bus_harness.h"
 
 namespace quillon {
 namespace {

@@ -2,14 +2,22 @@
 # The real TALVENSV in -debug reports its events to a real systemd-journald: the start, the
 # daily status entry, a first pre-warning and a first limit notice, and the orderly stop. The
 # journald is private (a mount namespace of its own with tmpfs over /run/systemd and /run/log),
-# so the host's logging is never touched. Needs root; exits 77 (skipped) otherwise.
+# so the host's logging is never touched. The start-time hardware step finds quillon-kori-sim
+# on a private system bus and RdQueryH.sh beside the program, so it answers at once. Needs root;
+# exits 77 (skipped) otherwise.
 #
-# usage: run_service_journal_test.sh TALVENSV TALVENMS QUILLON_REG
+# usage: run_service_journal_test.sh TALVENSV TALVENMS QUILLON_REG KORI_SIM KORI_POLICY RDQUERY
 set -eu
 
 service=$1
 notifier=$2
 reg=$3
+kori_sim=$4
+kori_policy=$5
+rdquery=$6
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../common/kori_bus.sh
+. "$here/../common/kori_bus.sh"
 journald=/lib/systemd/systemd-journald
 
 if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || [ ! -x "$journald" ]; then
@@ -25,6 +33,7 @@ journald_pid=
 service_pid=
 cleanup() {
   [ -n "$service_pid" ] && kill -9 "$service_pid" 2>/dev/null || true
+  kori_bus_stop
   if [ -n "$journald_pid" ]; then
     kill "$journald_pid" 2>/dev/null || true
     wait "$journald_pid" 2>/dev/null || true
@@ -71,6 +80,10 @@ wait_until test -S /run/systemd/journal/socket || fail "journald did not come up
 # The sandbox: program directory, store and sockets in $work.
 cp "$service" "$work/TALVENSV"
 cp "$notifier" "$work/TALVENMS"
+cp "$rdquery" "$work/RdQueryH.sh"
+# A KORI without an operating-time counter: the step answers at once and leaves LifeTime 0.
+kori_bus_start "$work" "$kori_sim" "$kori_policy" --status=0xE000:1 ||
+  fail "no KORI simulator on a private bus"
 export QUILLON_REGISTRY="$work/registry.db"
 export QUILLON_RUNTIME_DIR="$work/run"
 export QUILLON_NOTIFY_TTYS=""

@@ -37,6 +37,7 @@ ServiceSandbox::ServiceSandbox() {
   char tmpl[] = "/tmp/quillon-sys-XXXXXX";
   dir_ = mkdtemp(tmpl);
   std::filesystem::copy_file(TALVENSV_PATH, dir_ + "/TALVENSV");
+  std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "/RdQueryH.sh");
   setenv("QUILLON_REGISTRY", (dir_ + "/registry.db").c_str(), 1);
   setenv("QUILLON_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
   store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
@@ -51,6 +52,8 @@ ServiceSandbox::~ServiceSandbox() {
   }
   if (pidfd_ >= 0) close(pidfd_);
   if (inotify_ >= 0) close(inotify_);
+  kori_.Stop();
+  bus_.Stop();
   store_.reset();
   unsetenv("QUILLON_REGISTRY");
   unsetenv("QUILLON_RUNTIME_DIR");
@@ -70,7 +73,23 @@ void ServiceSandbox::InstallRecordingNotifier(const std::string& name) {
 
 std::string ServiceSandbox::Calls() { return Slurp(dir_ + "/calls"); }
 
+void ServiceSandbox::StopKori() {
+  kori_.Stop();
+  kori_running_ = false;
+}
+
+bool ServiceSandbox::StartKori() {
+  if (bus_.address().empty() && !bus_.Start(&start_error_)) return false;
+  if (!kori_running_) {
+    if (!kori_.Start(bus_, kori_options_, &start_error_)) return false;
+    kori_running_ = true;
+  }
+  return true;
+}
+
 bool ServiceSandbox::Start() {
+  start_error_.clear();
+  if (!StartKori()) return false;
   std::string program = dir_ + "/TALVENSV";
   char* argv[] = {program.data(), const_cast<char*>("-debug"), nullptr};
   posix_spawn_file_actions_t actions;
@@ -83,9 +102,12 @@ bool ServiceSandbox::Start() {
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     pid_ = -1;
+    start_error_ = std::string("cannot start TALVENSV: ") + std::strerror(rc);
     return false;
   }
+  if (pidfd_ >= 0) close(pidfd_);
   pidfd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+  if (pidfd_ < 0) start_error_ = "pidfd_open failed";
   return pidfd_ >= 0;
 }
 

@@ -1,5 +1,5 @@
-#ifndef QUILLON_TESTS_KORI_BUS_HARNESS_H_
-#define QUILLON_TESTS_KORI_BUS_HARNESS_H_
+#ifndef QUILLON_TESTS_COMMON_BUS_HARNESS_H_
+#define QUILLON_TESTS_COMMON_BUS_HARNESS_H_
 
 #include <sys/types.h>
 
@@ -77,4 +77,4 @@ void RemoveTree(const std::string& path);
 
 }  // namespace quillon::testing
 
-#endif  // QUILLON_TESTS_KORI_BUS_HARNESS_H_
+#endif  // QUILLON_TESTS_COMMON_BUS_HARNESS_H_

@@ -1,4 +1,4 @@
-#include "tests/kori/bus_harness.h"
+#include "tests/common/bus_harness.h"
 
 #include <fcntl.h>
 #include <poll.h>
