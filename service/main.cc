@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/kori/kori_client.h"
 #include "common/log/trace_log.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/journal_event_log.h"
@@ -15,6 +16,7 @@
 #include "platform/posix/systemd_service_control.h"
 #include "platform/posix/systemd_service_manager.h"
 #include "platform/store_path.h"
+#include "service/hardware_init.h"
 #include "service/service_core.h"
 #include "service/service_env.h"
 #include "service/service_host.h"
@@ -30,6 +32,8 @@ int main(int argc, char** argv) {
   JournalEventLog event_log;
   PosixProcessLauncher launcher;
   SystemdServiceManager service_manager;
+  // Connects to the KORI server on the system bus only for the length of each operation.
+  KoriClient kori;
   // Its handlers call into the host; it is ended first (below), so that no signal arriving
   // while the program winds down reaches an object that is already gone.
   auto service_control = std::make_unique<SystemdServiceControl>();
@@ -42,9 +46,16 @@ int main(int argc, char** argv) {
   env.event_log = &event_log;
   env.launcher = &launcher;
   env.service_manager = &service_manager;
+  env.kori = &kori;
 
   // The service object exists before anything else happens; building it writes Language.
   TalvenService service(env);
+  // At every start, before the worker is built: the cabinet data, the RAID batteries, the
+  // operating hours and the PSU check; the service object keeps the hours and KORI's status.
+  service.set_hardware_step([](TalvenService* running) {
+    const HardwareFacts facts = HardwareInit(running->env()).Run();
+    running->set_kori_result(facts.operating_hours, static_cast<Status>(facts.kori_status));
+  });
   HostedTalvenService hosted(&service);
   ServiceHost host(env, service_control.get(), &hosted, [](std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
