@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/error_texts.h"
+
 namespace quillon {
 namespace {
 
@@ -23,49 +25,6 @@ constexpr LanguageEntry kLanguages[] = {
     {"it", 0x0410}, {"nl", 0x0413}, {"pt", 0x0816}, {"ru", 0x0419}, {"zh", 0x0804},
     {"ko", 0x0412}, {"pl", 0x0415}, {"sv", 0x041D}, {"fi", 0x040B}, {"da", 0x0406},
     {"nb", 0x0414}, {"cs", 0x0405}, {"hu", 0x040E}, {"tr", 0x041F}, {"el", 0x0408},
-};
-
-// Texts of the status numbers the system uses, in the wording operators know from the other
-// platform, so that both backends show the same words.
-struct ErrorText {
-  Status code;
-  const char* text;
-};
-constexpr ErrorText kErrorTexts[] = {
-    {0, "The operation completed successfully."},
-    {1, "Incorrect function."},
-    {2, "The system cannot find the file specified."},
-    {3, "The system cannot find the path specified."},
-    {5, "Access is denied."},
-    {6, "The handle is invalid."},
-    {8, "Not enough memory resources are available to process this command."},
-    {13, "The data is invalid."},
-    {29, "The system cannot write to the specified device."},
-    {30, "The system cannot read from the specified device."},
-    {87, "The parameter is incorrect."},
-    {120, "This function is not supported on this system."},
-    {122, "The data area passed to a system call is too small."},
-    {161, "The specified path is invalid."},
-    {183, "Cannot create a file when that file already exists."},
-    {231, "All pipe instances are busy."},
-    {234, "More data is available."},
-    {1015, "The registry is corrupted."},
-    {1016, "An I/O operation initiated by the registry failed unrecoverably."},
-    {1052, "The requested control is not valid for this service."},
-    {1053, "The service did not respond to the start or control request in a timely fashion."},
-    {1056, "An instance of the service is already running."},
-    {1058,
-     "The service cannot be started, either because it is disabled or because it has no "
-     "enabled devices associated with it."},
-    {1060, "The specified service does not exist as an installed service."},
-    {1061, "The service cannot accept control messages at this time."},
-    {1062, "The service has not been started."},
-    {1063, "The service process could not connect to the service controller."},
-    {1067, "The process terminated unexpectedly."},
-    {1068, "The dependency service or group failed to start."},
-    {1072, "The specified service has been marked for deletion."},
-    {1073, "The specified service already exists."},
-    {1460, "This operation returned because the timeout period expired."},
 };
 
 // The value of the first variable that is set and not empty, as the C library picks the
@@ -158,9 +117,7 @@ uint16_t PosixSystemInfo::SystemDefaultLangId() {
 uint32_t PosixSystemInfo::VersionWord() { return 0; }
 
 std::string PosixSystemInfo::ErrorMessage(Status code) {
-  for (const ErrorText& entry : kErrorTexts) {
-    if (entry.code == code) return entry.text;
-  }
+  if (const char* text = StandardErrorText(code)) return text;
   if (code > 0 && code < 4096) {
     char buffer[256];
     // The GNU strerror_r returns its text, which may not be `buffer`.
