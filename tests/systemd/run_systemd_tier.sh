@@ -38,6 +38,20 @@ state=$work/state  # /var/lib/quillon inside: the settings store
 mkdir -p "$bin" "$state"
 cp "$talvensv" "$bin/TALVENSV"
 cp "$reg" "$bin/quillon-reg"
+# The installed layout has RdQueryH.sh beside the service: without a RAID tool in the
+# container it reports "no RAID manager", so the start-time discovery ends at once.
+repo=$(cd "$here/../.." && pwd)
+if [[ -f $repo/service/RdQueryH.sh ]]; then
+  install -m 0755 "$repo/service/RdQueryH.sh" "$bin/RdQueryH.sh"
+fi
+# The KORI simulator of the same build, when there is one, answers the start-time hardware
+# step inside the container (otherwise the step waits through its retries).
+kori_sim=$(dirname "$talvensv")/../tools/kori_sim/quillon-kori-sim
+kori_policy=$repo/tools/kori_sim/com.morvath.Kori.conf
+if [[ -x $kori_sim && -f $kori_policy ]]; then
+  cp "$kori_sim" "$bin/quillon-kori-sim"
+  cp "$kori_policy" "$bin/com.morvath.Kori.conf"
+fi
 registry=$state/registry.db
 
 nspawn_pid=
@@ -112,6 +126,17 @@ if ! wait_for 120 booted; then
   exit 1
 fi
 pass "container boots (systemd $(in_container systemctl is-system-running 2>&1))"
+
+if [[ -x $bin/quillon-kori-sim ]]; then
+  if in_container cp /opt/quillon/bin/com.morvath.Kori.conf /etc/dbus-1/system.d/ &&
+     in_container systemctl reload dbus.service &&
+     in_container systemd-run --quiet --unit=quillon-kori-sim --service-type=notify \
+       /opt/quillon/bin/quillon-kori-sim --cabinet=1 --model=QX-TIER --seconds=3600000; then
+    pass "the KORI simulator runs on the container's system bus"
+  else
+    fail "the KORI simulator runs on the container's system bus"
+  fi
+fi
 
 talven() { in_container /opt/quillon/bin/TALVENSV "$@"; }
 unit_active() { [[ $(in_container systemctl is-active TALVEN.service 2>/dev/null) == "$1" ]]; }
