@@ -1,6 +1,5 @@
 #include "gui/lifetime_dialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -8,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
