@@ -7,32 +7,16 @@
 (cd "$REPO" && cmake --build --preset default --target quillon-kori-sim >/dev/null)
 cp "$REPO/service/RdQueryH.sh" "$DEMO_DIR/"
 
-if command -v dbus-daemon >/dev/null; then
-  # The machine's system bus configuration minus what only the real system bus needs, plus
-  # the policy of com.morvath.Kori, on a socket in the sandbox.
-  sed -e '/<user>/d' -e '/<fork\/>/d' -e '/<pidfile>/d' -e '/<syslog\/>/d' \
-      -e '/<listen>/d' -e '/<includedir>/d' -e '/<servicehelper>/d' \
-      -e '/<standard_system_servicedirs\/>/d' \
-      -e "s#</busconfig>#<listen>unix:path=$DEMO_DIR/kori_bus_socket</listen><include>$REPO/tools/kori_sim/com.morvath.Kori.conf</include></busconfig>#" \
-      /usr/share/dbus-1/system.conf >"$DEMO_DIR/kori-bus.conf"
-  { read -r demo_bus_address; read -r demo_bus_pid; } < <(
-    dbus-daemon --config-file="$DEMO_DIR/kori-bus.conf" --fork --print-address=1 --print-pid=1 \
-      2>/dev/null)
-  demo_on_exit "kill $demo_bus_pid 2>/dev/null"
-  export DBUS_SYSTEM_BUS_ADDRESS=$demo_bus_address
-  coproc DEMO_KORI_SIM {
-    exec "$BUILD_DIR/tools/kori_sim/quillon-kori-sim" --cabinet=1 --model="QX-DEMO cabinet" \
-      --seconds=18036000 --psu=1 --log="$DEMO_DIR/kori-calls.txt"
-  }
-  demo_on_exit "kill $DEMO_KORI_SIM_PID 2>/dev/null"
-  if read -r -t 10 demo_line <&"${DEMO_KORI_SIM[0]}" && [[ $demo_line == READY ]]; then
-    echo "KORI simulator on $demo_bus_address (calls logged in $DEMO_DIR/kori-calls.txt)"
-  else
-    echo "the KORI simulator did not start; the service will find no KORI"
-  fi
+# The bus and the simulator come from the helper the shell tests use as well.
+# shellcheck source=../../tests/common/kori_bus.sh
+source "$REPO/tests/common/kori_bus.sh"
+if kori_bus_start "$DEMO_DIR" "$BUILD_DIR/tools/kori_sim/quillon-kori-sim" \
+    "$REPO/tools/kori_sim/com.morvath.Kori.conf" \
+    --cabinet=1 --model="QX-DEMO cabinet" --seconds=18036000 --psu=1; then
+  demo_on_exit kori_bus_stop
+  echo "KORI simulator on $DBUS_SYSTEM_BUS_ADDRESS (calls logged in $DEMO_DIR/kori-calls.txt)"
   "$DEMO_DIR/quillon-reg" add 'HKLM\SOFTWARE\Morvath\TALVEN' /v PsuCheck /t REG_DWORD /d 1 /f \
     >/dev/null
-  unset demo_line demo_bus_pid
 else
-  echo "no dbus-daemon: the service will find no KORI (two 60-second retries at start)"
+  echo "no KORI simulator: the service will find no KORI (two 60-second retries at start)"
 fi
