@@ -195,6 +195,40 @@ TEST_F(LifetimeDialogTest, EnablingPsuMonitoringShowsTheHoursSinceTheLastChange)
   }
 }
 
+TEST_F(LifetimeDialogTest, DisablingPsuMonitoringEmptiesAndDisablesThePsuRow) {
+  store_.SetDword(kRootKey, "PsuCheck", 2);
+  store_.SetDword(kRootKey, "PsuMonitor", 1);
+  store_.SetDword(kNotifyDonePreKey, "PSU", 1);
+  store_.SetDword(kNotifyDonePreStopKey, "PSU", 1);
+  Open(kEnglish);
+  QCheckBox* confirm = Find<QCheckBox>("runningConfirmPsu");
+  EXPECT_TRUE(confirm->isEnabled());
+  EXPECT_TRUE(confirm->isChecked());
+
+  // "Set 0 to running" in the PSU field takes the help away at once.
+  RunningHoursEdit* psu = dialog_->running_field(kRowPsu);
+  psu->setFocus();
+  QPushButton* zero = Find<QPushButton>("setZeroButton");
+  QTest::mouseClick(zero, Qt::LeftButton);
+  EXPECT_EQ(psu->text(), "0");
+  EXPECT_FALSE(zero->isVisible());
+  EXPECT_EQ(Hint(), "");
+
+  QPushButton* disable = Find<QPushButton>("psuDisableButton");
+  ASSERT_TRUE(disable->isVisible());
+  prompter_.AnswerNext(true);
+  QTest::mouseClick(disable, Qt::LeftButton);
+  EXPECT_EQ(prompter_.boxes().back().text, "Do you want to disable to monitor PSU?");
+  EXPECT_EQ(psu->text(), "");
+  EXPECT_EQ(Find<QLabel>("lifeTimePsu")->text(), "");
+  EXPECT_FALSE(psu->isEnabled());
+  EXPECT_FALSE(Find<QLabel>("runningLabelPsu")->isEnabled());
+  EXPECT_FALSE(confirm->isEnabled());
+  EXPECT_FALSE(confirm->isChecked());
+  EXPECT_TRUE(Find<QPushButton>("psuEnableButton")->isVisible());
+  EXPECT_EQ(store_.GetDword(kRootKey, "PsuMonitor"), 1u);  // nothing written before OK
+}
+
 TEST_F(LifetimeDialogTest, InvalidFieldsAbandonTheOk) {
   Open(kEnglish);
   dialog_->running_field(kRowCpuFan)->setText("12a");
