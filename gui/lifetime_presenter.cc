@@ -198,13 +198,14 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
   running_changed |= server_changed;
 
   // A part whose new life would end only after the support period gets no notices at all;
-  // the service keeps that flag as it is, so the dialog sets it now.
+  // the service keeps that flag as it is, so the dialog sets it now. The sum is taken in 64
+  // bits so that absurd stored values cannot wrap round below the period.
   const uint32_t support_hours = SupportHours(store_);
   bool running_over = false;
   for (int row = 0; row < kPartRows; ++row) {
     const uint32_t limit = rec_.limit[row];
     if (limit != 0 && running_mask[row] != 0 && rec_.current[row] == 0 &&
-        limit + server_hours_ > support_hours) {
+        uint64_t{limit} + server_hours_ > support_hours) {
       WriteCurrentStop(store_, 1, row);
       form->running_alert[row] = false;
     }
