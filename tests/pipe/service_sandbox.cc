@@ -73,11 +73,6 @@ void ServiceSandbox::InstallRecordingNotifier(const std::string& name) {
 
 std::string ServiceSandbox::Calls() { return Slurp(dir_ + "/calls"); }
 
-void ServiceSandbox::StopKori() {
-  kori_.Stop();
-  kori_running_ = false;
-}
-
 bool ServiceSandbox::StartKori() {
   if (bus_.address().empty() && !bus_.Start(&start_error_)) return false;
   if (!kori_running_) {

@@ -34,11 +34,8 @@ class ServiceSandbox {
   ~ServiceSandbox();
 
   // The options quillon-kori-sim starts with (see its --help); kSandboxKoriOptions unless
-  // changed. Takes effect at the next Start that starts the simulator.
+  // changed. Set before the first Start, which starts the simulator.
   void set_kori_options(std::vector<std::string> options) { kori_options_ = std::move(options); }
-  // Ends the simulator (the bus stays); the next Start starts it again with the current
-  // options.
-  void StopKori();
   // The calls the simulator received so far, one line each.
   std::vector<std::string> KoriCalls() const { return kori_.CallLog(); }
 
