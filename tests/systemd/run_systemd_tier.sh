@@ -177,6 +177,28 @@ check "InstallDate is set ($first_date)" test -n "$first_date"
 status_text=$(in_container systemctl show -p StatusText --value TALVEN.service 2>&1)
 check "the service's status text says running ($status_text)" test "$status_text" = Running
 
+# 1b. The installed service took its cabinet data and operating hours from the simulator on
+#     the container's system bus (cabinet 1, model QX-TIER, 3600000 s = 1000 hours), at the
+#     first try, before its worker started.
+if [[ -x $bin/quillon-kori-sim ]]; then
+  root_dword() {  # root_dword NAME: the data of a DWORD of the root key, as quillon-reg shows it
+    QUILLON_REGISTRY=$registry "$reg" query 'HKLM\SOFTWARE\Morvath\TALVEN' /v "$1" \
+      2>/dev/null | awk -v n="$1" '$1 == n { print $3 }'
+  }
+  check "the installed service's worker started" \
+    wait_for 30 grep -qF 'CreateHandle 1/1 Success.' "$bin/ORNALOG.TXT"
+  for line in 'KORI enable [CabinetNr = 1].' 'KORI enable [CabinetModel = QX-TIER].' \
+              'KORI enable [LifeTime = 1000].'; do
+    check "the installed service traced \"$line\" from the simulator" \
+      grep -qF -- "$line" "$bin/ORNALOG.TXT"
+  done
+  check "the cabinet number came at the first try (no \"KORI retry\")" \
+    test "$(trace_count 'KORI retry')" -eq 0
+  check "KoriEnable is 1 ($(root_dword KoriEnable))" test "$(root_dword KoriEnable)" = 0x1
+  check "LifeTime holds the simulator's 1000 hours ($(root_dword LifeTime))" \
+    test "$(root_dword LifeTime)" = 0x3e8
+fi
+
 # 2. A second install fails with the system's text and keeps InstallDate.
 out=$(talven -install 2>&1)
 rc=$?
