@@ -9,23 +9,14 @@ set -eu
 
 reporter=$1
 catalog=$2
-journald=/lib/systemd/systemd-journald
-
-if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || [ ! -x "$journald" ]; then
-  echo "SKIP: needs root, unshare and $journald"
-  exit 77
-fi
-if [ -z "${QUILLON_JOURNAL_NAMESPACE:-}" ]; then
-  QUILLON_JOURNAL_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=private_journald.sh
+. "$here/private_journald.sh"
+private_journald_enter "$@"
 
 work=$(mktemp -d /tmp/quillon-journal-XXXXXX)
-journald_pid=
 cleanup() {
-  if [ -n "$journald_pid" ]; then
-    kill "$journald_pid" 2>/dev/null || true
-    wait "$journald_pid" 2>/dev/null || true
-  fi
+  private_journald_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,40 +26,12 @@ fail() {
   exit 1
 }
 
-# Everything below is visible to this namespace only.
-mkdir -p /run/systemd /run/log /var/lib/systemd/catalog
-mount -t tmpfs tmpfs /run/systemd
-mount -t tmpfs tmpfs /run/log
-mount -t tmpfs tmpfs /var/lib/systemd/catalog
-if [ -d /var/log/journal ]; then mount -t tmpfs tmpfs /var/log/journal; fi
-cat >"$work/journald.conf" <<'CONF'
-[Journal]
-Storage=volatile
-ReadKMsg=no
-ForwardToSyslog=no
-ForwardToKMsg=no
-ForwardToConsole=no
-ForwardToWall=no
-RateLimitBurst=0
-CONF
-if [ -f /etc/systemd/journald.conf ]; then
-  mount --bind "$work/journald.conf" /etc/systemd/journald.conf
-fi
+private_journald_mount "$work" /var/lib/systemd/catalog
 
 # Without a journal, reporting fails instead of losing the events silently.
 if "$reporter" report 2>/dev/null; then fail "reporting without a journal claimed success"; fi
 
-"$journald" >"$work/journald.log" 2>&1 &
-journald_pid=$!
-tries=0
-until [ -S /run/systemd/journal/socket ]; do
-  tries=$((tries + 1))
-  if [ $tries -gt 200 ] || ! kill -0 "$journald_pid" 2>/dev/null; then
-    cat "$work/journald.log"
-    fail "journald did not come up"
-  fi
-  sleep 0.05
-done
+private_journald_start "$work" || fail "journald did not come up"
 
 "$reporter" report || fail "the reporter could not write to the journal"
 journalctl --sync 2>/dev/null || true

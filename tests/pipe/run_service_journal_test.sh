@@ -18,26 +18,16 @@ rdquery=$6
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../common/kori_bus.sh
 . "$here/../common/kori_bus.sh"
-journald=/lib/systemd/systemd-journald
-
-if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || [ ! -x "$journald" ]; then
-  echo "SKIP: needs root, unshare and $journald"
-  exit 77
-fi
-if [ -z "${QUILLON_JOURNAL_NAMESPACE:-}" ]; then
-  QUILLON_JOURNAL_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
-fi
+# shellcheck source=../journal/private_journald.sh
+. "$here/../journal/private_journald.sh"
+private_journald_enter "$@"
 
 work=$(mktemp -d /tmp/quillon-svc-journal-XXXXXX)
-journald_pid=
 service_pid=
 cleanup() {
   [ -n "$service_pid" ] && kill -9 "$service_pid" 2>/dev/null || true
   kori_bus_stop
-  if [ -n "$journald_pid" ]; then
-    kill "$journald_pid" 2>/dev/null || true
-    wait "$journald_pid" 2>/dev/null || true
-  fi
+  private_journald_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -56,26 +46,8 @@ wait_until() {
   done
 }
 
-mkdir -p /run/systemd /run/log
-mount -t tmpfs tmpfs /run/systemd
-mount -t tmpfs tmpfs /run/log
-if [ -d /var/log/journal ]; then mount -t tmpfs tmpfs /var/log/journal; fi
-cat >"$work/journald.conf" <<'CONF'
-[Journal]
-Storage=volatile
-ReadKMsg=no
-ForwardToSyslog=no
-ForwardToKMsg=no
-ForwardToConsole=no
-ForwardToWall=no
-RateLimitBurst=0
-CONF
-if [ -f /etc/systemd/journald.conf ]; then
-  mount --bind "$work/journald.conf" /etc/systemd/journald.conf
-fi
-"$journald" >"$work/journald.log" 2>&1 &
-journald_pid=$!
-wait_until test -S /run/systemd/journal/socket || fail "journald did not come up"
+private_journald_mount "$work"
+private_journald_start "$work" || fail "journald did not come up"
 
 # The sandbox: program directory, store and sockets in $work.
 cp "$service" "$work/TALVENSV"
