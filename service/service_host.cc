@@ -118,19 +118,25 @@ int ServiceHost::Install() {
   return 0;
 }
 
-int ServiceHost::Remove() {
-  const char* display = service_->display_name().c_str();
+bool ServiceHost::ConnectAndOpen() {
   ServiceManager* manager = env_.service_manager;
   Status status = manager->Connect();
   if (status != kOk) {
     Printf("OpenSCManager failed - %s\n", ErrorText(status).c_str());
-    return 1;
+    return false;
   }
   status = manager->Open(service_->service_name());
   if (status != kOk) {
     Printf("OpenService failed - %s\n", ErrorText(status).c_str());
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int ServiceHost::Remove() {
+  const char* display = service_->display_name().c_str();
+  ServiceManager* manager = env_.service_manager;
+  if (!ConnectAndOpen()) return 1;
 
   if (manager->Stop(service_->service_name()) == kOk) {
     Printf("Stopping %s.", display);
@@ -148,7 +154,7 @@ int ServiceHost::Remove() {
     }
   }
 
-  status = manager->Delete(service_->service_name());
+  Status status = manager->Delete(service_->service_name());
   if (status != kOk) {
     Printf("DeleteService failed - %s\n", ErrorText(status).c_str());
     return 1;
@@ -160,17 +166,8 @@ int ServiceHost::Remove() {
 int ServiceHost::Start() {
   const char* display = service_->display_name().c_str();
   ServiceManager* manager = env_.service_manager;
-  Status status = manager->Connect();
-  if (status != kOk) {
-    Printf("OpenSCManager failed - %s\n", ErrorText(status).c_str());
-    return 1;
-  }
-  status = manager->Open(service_->service_name());
-  if (status != kOk) {
-    Printf("OpenService failed - %s\n", ErrorText(status).c_str());
-    return 1;
-  }
-  status = manager->Start(service_->service_name());
+  if (!ConnectAndOpen()) return 1;
+  Status status = manager->Start(service_->service_name());
   if (status != kOk) {
     Printf("Unable to start %s - %s\n", display, ErrorText(status).c_str());
     return 1;

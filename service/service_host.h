@@ -88,6 +88,10 @@ class ServiceHost : public ServiceStatusSink {
   void Print(std::string_view text);
   // printf-style formatting into the console.
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Connects to the service manager and opens this service (the first steps of -remove and
+  // -start). True on success; false after printing "OpenSCManager failed - ..." or
+  // "OpenService failed - ..." with the error text.
+  bool ConnectAndOpen();
 
   ServiceEnv env_;
   ServiceControl* control_;
