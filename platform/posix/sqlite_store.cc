@@ -569,36 +569,41 @@ Status SqliteStore::DeleteKeyTree(std::string_view key) {
   return Finish(status);
 }
 
-Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* values) {
-  std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
-  Status status = EnsureOpen();
-  if (status != kOk) return Finish(status);
+template <typename Row>
+Status SqliteStore::ReadKeyRows(std::string_view key, sqlite3_stmt* stmt, Row row) {
   // One read transaction for the lookup and the listing, so a concurrent delete of the key
   // cannot fall between them.
   {
     StatementScope scope(statements_->begin_read);
     int rc = sqlite3_step(statements_->begin_read);
-    if (rc != SQLITE_DONE) return Finish(Fail(rc));
+    if (rc != SQLITE_DONE) return Fail(rc);
   }
   int64_t id = 0;
-  status = FindKey(key, &id, nullptr);
-  std::vector<StoreValue> result;
+  Status status = FindKey(key, &id, nullptr);
   if (status == kOk) {
-    sqlite3_stmt* stmt = statements_->list_values;
     StatementScope scope(stmt);
     sqlite3_bind_int64(stmt, 1, id);
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-      StoreValue v;
-      v.name = ColumnText(stmt, 0);
-      v.type = static_cast<ValueType>(sqlite3_column_int64(stmt, 1));
-      v.data = ColumnBytes(stmt, 2);
-      result.push_back(std::move(v));
-    }
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
     if (rc != SQLITE_DONE) status = Fail(rc);
   }
   EndRead();
+  return status;
+}
+
+Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* values) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (!ValidKeyPath(key)) return BadPath(key);
+  Status status = EnsureOpen();
+  if (status != kOk) return Finish(status);
+  std::vector<StoreValue> result;
+  status = ReadKeyRows(key, statements_->list_values, [&](sqlite3_stmt* stmt) {
+    StoreValue v;
+    v.name = ColumnText(stmt, 0);
+    v.type = static_cast<ValueType>(sqlite3_column_int64(stmt, 1));
+    v.data = ColumnBytes(stmt, 2);
+    result.push_back(std::move(v));
+  });
   if (status == kOk) *values = std::move(result);
   return Finish(status);
 }
@@ -608,23 +613,9 @@ Status SqliteStore::ListSubkeys(std::string_view key, std::vector<std::string>* 
   if (!ValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status != kOk) return Finish(status);
-  {
-    StatementScope scope(statements_->begin_read);
-    int rc = sqlite3_step(statements_->begin_read);
-    if (rc != SQLITE_DONE) return Finish(Fail(rc));
-  }
-  int64_t id = 0;
-  status = FindKey(key, &id, nullptr);
   std::vector<std::string> result;
-  if (status == kOk) {
-    sqlite3_stmt* stmt = statements_->list_subkeys;
-    StatementScope scope(stmt);
-    sqlite3_bind_int64(stmt, 1, id);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) result.push_back(ColumnText(stmt, 0));
-    if (rc != SQLITE_DONE) status = Fail(rc);
-  }
-  EndRead();
+  status = ReadKeyRows(key, statements_->list_subkeys,
+                       [&](sqlite3_stmt* stmt) { result.push_back(ColumnText(stmt, 0)); });
   if (status == kOk) *names = std::move(result);
   return Finish(status);
 }

@@ -89,8 +89,13 @@ class SqliteStore : public Store {
   Status Finish(Status status);
   Status BadPath(std::string_view key);
   Status Exec(const char* sql);
-  // Ends the read transaction that ListValues / ListSubkeys opened.
+  // Ends the read transaction that ReadKeyRows opened.
   void EndRead();
+  // The listings: in one read transaction, looks up `key`, binds its row id to `stmt`'s first
+  // parameter and calls `row(stmt)` for every result row. 0 when every row was read;
+  // kErrorNotFound (no rows given) or a failure otherwise.
+  template <typename Row>
+  Status ReadKeyRows(std::string_view key, sqlite3_stmt* stmt, Row row);
   // Runs `body` inside BEGIN IMMEDIATE ... COMMIT, rolling back when it returns non-zero.
   template <typename Body>
   Status WriteTransaction(Body body);
