@@ -287,6 +287,13 @@ Status SystemdServiceManager::CheckLoaded(const std::string& unit, std::string* 
   return kOk;
 }
 
+Status SystemdServiceManager::ActiveState(const std::string& name, std::string* path,
+                                          std::string* active) {
+  if (Status s = Connect()) return s;
+  if (Status s = CheckLoaded(name + ".service", path)) return s;
+  return UnitProperty(*path, "ActiveState", active);
+}
+
 Status SystemdServiceManager::WriteUnitFile(const std::string& file, const std::string& text) {
   // Written beside its final name and then linked into place: the unit appears whole or not
   // at all, and an existing unit is never overwritten (link fails with EEXIST).
@@ -359,12 +366,10 @@ Status SystemdServiceManager::Open(const std::string& name) {
 }
 
 Status SystemdServiceManager::Start(const std::string& name) {
-  if (Status s = Connect()) return s;
   const std::string unit = name + ".service";
   std::string object;
-  if (Status s = CheckLoaded(unit, &object)) return s;
   std::string active;
-  if (Status s = UnitProperty(object, "ActiveState", &active)) return s;
+  if (Status s = ActiveState(name, &object, &active)) return s;
   if (active == "active" || active == "reloading" || active == "activating") {
     return Fail(kErrorServiceAlreadyRunning, "");
   }
@@ -414,24 +419,19 @@ Status SystemdServiceManager::Start(const std::string& name) {
 }
 
 Status SystemdServiceManager::Stop(const std::string& name) {
-  if (Status s = Connect()) return s;
   const std::string unit = name + ".service";
   std::string object;
-  if (Status s = CheckLoaded(unit, &object)) return s;
   std::string active;
-  if (Status s = UnitProperty(object, "ActiveState", &active)) return s;
+  if (Status s = ActiveState(name, &object, &active)) return s;
   if (active == "inactive" || active == "failed") return Fail(kErrorServiceNotActive, "");
   if (active == "deactivating") return Fail(kErrorServiceCannotAcceptControl, "");
   return CallManager("StopUnit", "ss", unit.c_str(), "replace");
 }
 
 Status SystemdServiceManager::QueryState(const std::string& name, ServiceState* state) {
-  if (Status s = Connect()) return s;
-  const std::string unit = name + ".service";
   std::string object;
-  if (Status s = CheckLoaded(unit, &object)) return s;
   std::string active;
-  if (Status s = UnitProperty(object, "ActiveState", &active)) return s;
+  if (Status s = ActiveState(name, &object, &active)) return s;
   if (active == "activating") {
     *state = ServiceState::kStartPending;
   } else if (active == "deactivating") {

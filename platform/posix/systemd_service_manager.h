@@ -66,6 +66,10 @@ class SystemdServiceManager : public ServiceManager {
   Status UnitProperty(const std::string& path, const char* property, std::string* value);
   // 0 when systemd has a unit file for `unit` (LoadState other than not-found).
   Status CheckLoaded(const std::string& unit, std::string* path);
+  // Connects and reads the ActiveState of the installed service `name` ("active",
+  // "inactive", ...), with the unit's object path. 0 on success; the failure of the connection,
+  // of CheckLoaded or of the property read otherwise.
+  Status ActiveState(const std::string& name, std::string* path, std::string* active);
   Status WriteUnitFile(const std::string& file, const std::string& text);
   std::string UnitFilePath(const std::string& name) const;
   std::string UnitFileArgument(const std::string& name) const;
