@@ -215,9 +215,11 @@ uint32_t ServiceHost::ControlHandler(uint32_t control) {
     if (control == kServiceControlStop) status_.current_state = ServiceState::kStopPending;
     state = status_.current_state;
   }
-  if (control == kServiceControlStop) service_->Terminate();
-  // Every control, the stop included, re-reports the current state.
+  // Every control, the stop included, re-reports the current state. The stop pending report
+  // goes out before the terminate event is signalled: signalled first, the service could stop
+  // and report stopped in between, and the late stop pending would then follow stopped.
   SetStatus(state, 0, 0);
+  if (control == kServiceControlStop) service_->Terminate();
   return 0;
 }
 
