@@ -59,18 +59,25 @@ LifetimeDialog::LifetimeDialog(QWidget* parent, int language, Store* store, Cloc
   ShowOpening();
 }
 
+QGridLayout* LifetimeDialog::NewTableGroup(const QString& name, const QString& heading_prefix,
+                                           int heading_base) {
+  auto* group = new QGroupBox(this);
+  group->setObjectName(name);
+  auto* grid = new QGridLayout(group);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(3);
+  for (int c = 0; c < 4; ++c) {
+    QLabel* heading = NewLabel(group, heading_prefix + QString::number(c));
+    RegisterControl(heading_base + c, heading);
+    grid->addWidget(heading, 0, c, c == 3 ? Qt::AlignHCenter : Qt::Alignment());
+  }
+  return grid;
+}
+
 void LifetimeDialog::BuildWidgets() {
   // Install-date group: component, install date, next change, confirmed.
-  auto* date_group = new QGroupBox(this);
-  date_group->setObjectName("dateGroup");
-  auto* date_grid = new QGridLayout(date_group);
-  date_grid->setHorizontalSpacing(10);
-  date_grid->setVerticalSpacing(3);
-  for (int c = 0; c < 4; ++c) {
-    QLabel* heading = NewLabel(date_group, QString("dateHeading%1").arg(c));
-    RegisterControl(kDateHeadingBase + c, heading);
-    date_grid->addWidget(heading, 0, c, c == 3 ? Qt::AlignHCenter : Qt::Alignment());
-  }
+  QGridLayout* date_grid = NewTableGroup("dateGroup", "dateHeading", kDateHeadingBase);
+  QWidget* date_group = date_grid->parentWidget();
   int line = 1;
   for (int row : kDateDisplayOrder) {
     const QString tag =
@@ -101,16 +108,8 @@ void LifetimeDialog::BuildWidgets() {
   }
 
   // Running group: component, running, life time, confirmed.
-  auto* running_group = new QGroupBox(this);
-  running_group->setObjectName("runningGroup");
-  auto* running_grid = new QGridLayout(running_group);
-  running_grid->setHorizontalSpacing(10);
-  running_grid->setVerticalSpacing(3);
-  for (int c = 0; c < 4; ++c) {
-    QLabel* heading = NewLabel(running_group, QString("runningHeading%1").arg(c));
-    RegisterControl(kRunningHeadingBase + c, heading);
-    running_grid->addWidget(heading, 0, c, c == 3 ? Qt::AlignHCenter : Qt::Alignment());
-  }
+  QGridLayout* running_grid = NewTableGroup("runningGroup", "runningHeading", kRunningHeadingBase);
+  QWidget* running_group = running_grid->parentWidget();
   static const char* const kRunningTags[kRunningRows] = {"CpuFan", "Psu", "CaisFan", "Server"};
   auto make_running = [&](int row, QWidget* parent) {
     QLabel* label = NewLabel(parent, QString("runningLabel") + kRunningTags[row]);

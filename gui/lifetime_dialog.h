@@ -10,6 +10,7 @@
 #include "gui/lifetime_presenter.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -62,6 +63,10 @@ class LifetimeDialog : public BaseDialog, public FieldOwner {
 
  private:
   void BuildWidgets();
+  // A group box named `name` with a four-column grid whose first line holds the headings
+  // `heading_prefix`0..3 (controls `heading_base` + 0..3, the last centred). Returns the grid;
+  // the group is its parent widget.
+  QGridLayout* NewTableGroup(const QString& name, const QString& heading_prefix, int heading_base);
   void ShowOpening();
   void ShowPsuRow();
   void ShowToggle();
