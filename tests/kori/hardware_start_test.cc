@@ -25,12 +25,12 @@
 #include "service/hardware_init.h"
 #include "service/service_env.h"
 #include "tests/common/bus_harness.h"
+#include "tests/common/bus_test_fixture.h"
 
 namespace quillon {
 namespace {
 
 using testing::KoriSimulator;
-using testing::PrivateSystemBus;
 
 // StorCLI-like output naming three controllers with batteries and one without.
 constexpr char kStorcliStub[] = R"(#!/bin/sh
@@ -65,22 +65,11 @@ BBU = Present
 OUT
 )";
 
-class HardwareStartTest : public ::testing::Test {
+class HardwareStartTest : public testing::PrivateBusTest {
  protected:
-  static void SetUpTestSuite() {
-    bus_ = new PrivateSystemBus;
-    if (!bus_->Start(&bus_error_)) {
-      delete bus_;
-      bus_ = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    delete bus_;
-    bus_ = nullptr;
-  }
-
   void SetUp() override {
-    if (bus_ == nullptr) GTEST_SKIP() << bus_error_;
+    PrivateBusTest::SetUp();
+    if (IsSkipped()) return;
     root_ = testing::MakeTempDir("quillon-hwstart");
     dir_ = root_ + "/bin/";
     std::filesystem::create_directories(dir_);
@@ -158,8 +147,6 @@ class HardwareStartTest : public ::testing::Test {
     return text;
   }
 
-  static PrivateSystemBus* bus_;
-  static std::string bus_error_;
   std::string root_, dir_, old_path_;
   FakeSystemInfo system_;
   FakeClock clock_;
@@ -169,8 +156,6 @@ class HardwareStartTest : public ::testing::Test {
   std::unique_ptr<SqliteStore> store_;
   KoriSimulator sim_;
 };
-PrivateSystemBus* HardwareStartTest::bus_ = nullptr;
-std::string HardwareStartTest::bus_error_;
 
 TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
   InstallRaidTool();

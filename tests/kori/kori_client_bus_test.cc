@@ -9,29 +9,15 @@
 
 #include "common/kori/kori_client.h"
 #include "tests/common/bus_harness.h"
+#include "tests/common/bus_test_fixture.h"
 
 namespace quillon {
 namespace {
 
 using testing::KoriSimulator;
-using testing::PrivateSystemBus;
 
-class KoriBusTest : public ::testing::Test {
+class KoriBusTest : public testing::PrivateBusTest {
  protected:
-  static void SetUpTestSuite() {
-    bus_ = new PrivateSystemBus;
-    if (!bus_->Start(&bus_error_)) {
-      delete bus_;
-      bus_ = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    delete bus_;
-    bus_ = nullptr;
-  }
-  void SetUp() override {
-    if (bus_ == nullptr) GTEST_SKIP() << bus_error_;
-  }
   void StartSim(const std::vector<std::string>& options) {
     std::string error;
     ASSERT_TRUE(sim_.Start(*bus_, options, &error)) << error;
@@ -42,12 +28,8 @@ class KoriBusTest : public ::testing::Test {
                        [&](const std::string& l) { return l.find(text) != std::string::npos; });
   }
 
-  static PrivateSystemBus* bus_;
-  static std::string bus_error_;
   KoriSimulator sim_;
 };
-PrivateSystemBus* KoriBusTest::bus_ = nullptr;
-std::string KoriBusTest::bus_error_;
 
 TEST_F(KoriBusTest, AllFourOperationsAgainstAnAnsweringServer) {
   StartSim({"--cabinet=4", "--model=QX-700 cabinet", "--seconds=36000", "--psu=1"});
