@@ -29,8 +29,9 @@ class NoticeSequence : public Notifier, public EventLog {
   bool LaunchMiItem(std::string text, int item) override { return Screen(text, item); }
 
   Status Report(const EventRecord& record) override {
-    if (record.event_id != kStatusEvent)
+    if (record.event_id != kStatusEvent) {
       entries.push_back(EventEntry(record.event_id, record.string1));
+    }
     return kOk;
   }
 

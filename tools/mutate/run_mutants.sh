@@ -11,7 +11,7 @@
 #   -l LIST       the mutant list (default tools/mutate/mutants.txt; format at its head)
 #   -b BUILD_DIR  the build directory (default build/mutate; configured on first use)
 #   -j JOBS       parallel build jobs (default 2)
-#   -c            check only: apply and revert every mutant without building
+#   -c            check only that every mutant's text is in its file once; build nothing
 #   NAME...       run only these mutants
 # Environment: QUILLON_MUTANT_TIMEOUT, seconds per test program (default 600). A compiler cache
 # set up through CMAKE_CXX_COMPILER_LAUNCHER is taken at the first configure.
@@ -60,7 +60,7 @@ parse_list() {
         [[ -z $line || $line == \#* ]] && continue
         [[ $line == "=== "* ]] || die "$list:$lineno: expected '=== NAME'"
         name=${line#=== } file="" test="" why=""
-        state=head
+        state="head"
         ;;
       head)
         case $line in
@@ -111,11 +111,12 @@ cleanup() {
 trap cleanup EXIT
 trap 'echo; echo "run_mutants: interrupted" >&2; exit 130' INT TERM
 
-# Replaces the one occurrence of mutant i's text in its file. Fails with the reason in
-# apply_error, changing nothing, when the text is not there or is there more than once.
+# Checks that mutant i's original text occurs exactly once in its file, leaving the file
+# untouched; on failure the reason is in apply_error. Sets content to the file's text.
 apply_error=""
-apply_mutant() {
-  local i=$1 path="$root/${files[$1]}" content rest
+content=""
+check_mutant() {
+  local i=$1 path="$root/${files[$1]}" rest
   apply_error=""
   [[ -f $path ]] || { apply_error="file ${files[$i]} not found"; return 1; }
   IFS= read -r -d '' content < "$path"
@@ -123,6 +124,12 @@ apply_mutant() {
   [[ $rest != "$content" ]] || { apply_error="original text not found in ${files[$i]}"; return 1; }
   [[ $rest != *"${froms[$i]}"* ]] ||
     { apply_error="original text found more than once in ${files[$i]}"; return 1; }
+}
+
+# Replaces the one occurrence of mutant i's text in its file, after a backup.
+apply_mutant() {
+  local i=$1 path="$root/${files[$1]}"
+  check_mutant "$i" || return 1
   cp "$path" "$backup" || { apply_error="cannot back up ${files[$i]}"; return 1; }
   mutated_file=$path
   # Both sides quoted: taken literally, '&' and '\' included.
@@ -132,8 +139,9 @@ apply_mutant() {
 # --- Building and testing ---------------------------------------------------------------------
 configure() {
   if [[ ! -f $build/build.ninja ]]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log" 2>&1 ||
-      die "configuring $build failed (see $build.configure.log)"
+    mkdir -p "$build" || die "cannot make $build"
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log" 2>&1 ||
+      die "configuring $build failed (see $build/configure.log)"
   fi
 }
 
@@ -168,14 +176,13 @@ backup=$(mktemp "${TMPDIR:-/tmp}/quillon-mutant.XXXXXX") || die "no temporary fi
 all_targets=()
 for i in "${!names[@]}"; do
   selected "${names[$i]}" || continue
-  apply_mutant "$i" || die "mutant '${names[$i]}': $apply_error"
-  restore || exit 2
+  check_mutant "$i" || die "mutant '${names[$i]}': $apply_error"
   for t in ${tests[$i]}; do
     [[ " ${all_targets[*]} " == *" $t "* ]] || all_targets+=("$t")
   done
 done
 if ((check_only)); then
-  echo "All selected mutants apply to the code; nothing was built."
+  echo "All selected mutants fit the code; nothing was changed or built."
   exit 0
 fi
 
