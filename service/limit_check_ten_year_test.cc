@@ -120,6 +120,20 @@ constexpr uint32_t kRunningTime = 5000 + kCycles;
 constexpr char kAverage[] = "12.7";
 constexpr char kStatusLogDate[] = "2035/12/30";  // day 3650
 
+// --- Order within one cycle. A pre-warning of one part and a limit notice of another come in
+// the same 00:30 cycle on 24 days (a 3-day and a 30-day series of repeats meet only where
+// their first days agree modulo 3):
+//   RAID02's pre-warnings (days 1098 + 3j, to 1458) with RAID01's limit repeats (1095 + 30m):
+//     days 1125 to 1455, 12 cycles;
+//   RAID01's pre-warnings (917 + 3j, to 1094) with the CPU fan's first-life limit repeats
+//     (833 + 30m): days 923 to 1073, 6 cycles;
+//   the CPU fan's second-life pre-warnings (first on day 2000, then 2003 + 3j to 2081) with
+//     RAID02's limit repeats (1460 + 30m): days 2000, 2030 and 2060, 3 cycles;
+//   the UPS battery's second-life pre-warnings (2308 + 3j, to 2395) with the CPU fan's
+//     second-life limit repeats (2083 + 30m): days 2323, 2353 and 2383, 3 cycles.
+// The housing fans give no screen notices; no other repeats meet.
+constexpr int kCyclesWithBoth = 12 + 6 + 3 + 3;
+
 constexpr int kPreScreens =
     kCpuPreScreens + kUpsPreScreens + kRaid01PreScreens + kRaid02PreScreens;  // 302
 constexpr int kLimitScreens =
@@ -153,6 +167,28 @@ class TenYearTest : public ::testing::Test {
     }
     return n;
   }
+  // Checks that the screen notices from launch `from` on, all of one cycle, came in the order
+  // of the passes: pre-warnings by NotifyIndex, then limit notices by NotifyIndex.
+  void CheckPassOrder(size_t from, int cycle) {
+    const auto& launches = rig_.notifier.launches;
+    int pre = 0;
+    int limit = 0;
+    int last = -1;
+    for (size_t i = from; i < launches.size(); ++i) {
+      int key = launches[i].item;
+      for (int index = 0; key < 0 && index < kNotifyCount; ++index) {
+        if (launches[i].text ==
+            FormatLimitText(MessageKindOf(&rig_.store, index), index, 1, TextForm::kScreen)) {
+          key = kNotifyCount + index;
+        }
+      }
+      ++(key < kNotifyCount ? pre : limit);
+      if (key <= last && first_misordered_cycle_ < 0) first_misordered_cycle_ = cycle;
+      last = key;
+    }
+    if (pre >= 1 && limit >= 1) ++cycles_with_both_;
+  }
+
   int EventsWith(uint32_t id, const std::string& fragment) {
     int n = 0;
     for (const auto& e : rig_.events.events()) {
@@ -163,6 +199,8 @@ class TenYearTest : public ::testing::Test {
 
   EngineRig rig_;
   double t0_ = 0;
+  int cycles_with_both_ = 0;
+  int first_misordered_cycle_ = -1;
 };
 
 TEST_F(TenYearTest, HourlyCyclesFollowTheHandWorkedSchedule) {
@@ -170,7 +208,10 @@ TEST_F(TenYearTest, HourlyCyclesFollowTheHandWorkedSchedule) {
   rig_.Engine().Cycle(kCycleStart);
   for (int k = 1; k <= kCycles; ++k) {
     At(k);
+    size_t from = rig_.notifier.launches.size();
     rig_.Engine().Cycle(kCycleInterval);
+    CheckPassOrder(from, k);
+    from = rig_.notifier.launches.size();
     if (k == kCpuFanReplaced1 || k == kCpuFanReplaced2) {
       rig_.store.SetDword(kCurrentKey, "CPU_FAN", 0);
       At(k, 15);
@@ -183,7 +224,11 @@ TEST_F(TenYearTest, HourlyCyclesFollowTheHandWorkedSchedule) {
       At(k, 15);
       ASSERT_EQ(rig_.PartsChanged({1}), "Heared.");
     }
+    CheckPassOrder(from, k);
   }
+  // Within each cycle the pre-warnings came before the limit notices.
+  EXPECT_EQ(first_misordered_cycle_, -1);
+  EXPECT_EQ(cycles_with_both_, kCyclesWithBoth);
 
   // Counters and caps.
   EXPECT_EQ(rig_.Counter(kCpuFan), kCpuCounter);
