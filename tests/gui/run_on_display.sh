@@ -6,7 +6,9 @@
 #       with QT_QPA_PLATFORM=xcb and QT_SCALE_FACTOR=SCALE.
 #   run_on_display.sh wayland PLATFORM_PLUGIN_DIR PROGRAM [ARGS...]
 #       weston with its headless backend (pixman renderer, 800x600); the program runs as the
-#       compositor's autolaunched client with QT_QPA_PLATFORM=wayland.
+#       compositor's autolaunched client with QT_QPA_PLATFORM=wayland. With
+#       QUILLON_WAYLAND_TITLE set, the compositor must also have seen a top-level window of
+#       that title (its protocol log is read once the client has ended).
 #
 # The program's exit code is the script's. Exit 77 (a skip) only when a needed program or the
 # Qt platform plugin is not installed. Every wait is on the event itself and bounded.
@@ -107,14 +109,21 @@ EOF
     timeout --kill-after=5 120 weston --debug \
     --backend=headless-backend.so --use-pixman --width=800 --height=600 \
     --config="$work/weston.ini" --socket=quillon-wayland --idle-time=0 \
-    --log="$work/weston.log"
+    --logger-scopes=log,proto --log="$work/weston.log"
   local weston_rc=$?
   if [ ! -s "$work/status" ]; then
     cat "$work/weston.log"
     echo "weston ended ($weston_rc) without running the client"
     return 1
   fi
-  return "$(cat "$work/status")"
+  local status
+  status=$(cat "$work/status")
+  if [ "$status" = 0 ] && [ -n "${QUILLON_WAYLAND_TITLE:-}" ] &&
+    ! grep -qF "set_title(\"$QUILLON_WAYLAND_TITLE\")" "$work/weston.log"; then
+    echo "weston never saw a window titled $QUILLON_WAYLAND_TITLE"
+    return 1
+  fi
+  return "$status"
 }
 
 case "$mode" in
