@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <algorithm>
 
 namespace quillon::gui {
 namespace {
