@@ -91,6 +91,18 @@ void ExpectOnScreen(QWidget* window) {
       << screen.height() << " screen";
 }
 
+// The main menu over `store`, shown; building it also sets Qt's own texts to the stored
+// language.
+std::unique_ptr<MainMenu> ShowMainMenu(Store* store, SystemInfo* system, Prompter* prompter) {
+  MainMenuServices services;
+  services.store = store;
+  services.system = system;
+  services.prompter = prompter;
+  auto menu = std::make_unique<MainMenu>(std::move(services));
+  menu->show();
+  return menu;
+}
+
 class ScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -116,16 +128,9 @@ class ScreenTest : public ::testing::Test {
     store_.SetText(kSetupDateKey, "UPS", "2008/04/01");
   }
 
-  // The main menu in `language`, shown; opening it also sets Qt's own texts' language.
   std::unique_ptr<MainMenu> OpenMainMenu(int language) {
     store_.SetDword(kRootKey, "Language", language);
-    MainMenuServices services;
-    services.store = &store_;
-    services.system = &system_;
-    services.prompter = &prompter_;
-    auto menu = std::make_unique<MainMenu>(std::move(services));
-    menu->show();
-    return menu;
+    return ShowMainMenu(&store_, &system_, &prompter_);
   }
   std::unique_ptr<LifetimeDialog> OpenLifetime(QWidget* parent, int language) {
     auto dialog = std::make_unique<LifetimeDialog>(parent, language, &store_, &clock_, &prompter_,
@@ -236,15 +241,10 @@ TEST(WaylandScreenTest, MainMenuAppears) {
   QtPrompter prompter;
   store.SetDword(kRootKey, "Language", kJapanese);
   store.SetDword(kRootKey, "LifeTime", 12345);
-  MainMenuServices services;
-  services.store = &store;
-  services.system = &system;
-  services.prompter = &prompter;
-  MainMenu menu(std::move(services));
-  menu.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, kBoundMs));
-  EXPECT_EQ(menu.windowHandle()->title(), "Quillon メインメニュー");
-  EXPECT_FALSE(SaveScreenshot(&menu, "wayland_ja_main_menu").isEmpty());
+  auto menu = ShowMainMenu(&store, &system, &prompter);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get(), kBoundMs));
+  EXPECT_EQ(menu->windowHandle()->title(), "Quillon メインメニュー");
+  EXPECT_FALSE(SaveScreenshot(menu.get(), "wayland_ja_main_menu").isEmpty());
   // The compositor's own picture of its output, when it offers one (weston --debug).
   const QString shooter = qEnvironmentVariable("QUILLON_WAYLAND_SHOOTER");
   if (!shooter.isEmpty()) {
@@ -262,7 +262,7 @@ TEST(WaylandScreenTest, MainMenuAppears) {
     dir.remove("wayland_ja_main_menu_compositor.png");
     EXPECT_TRUE(dir.rename(shots.first(), "wayland_ja_main_menu_compositor.png"));
   }
-  printf("main menu shown under wayland: %dx%d\n", menu.width(), menu.height());
+  printf("main menu shown under wayland: %dx%d\n", menu->width(), menu->height());
 }
 
 }  // namespace
