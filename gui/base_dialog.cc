@@ -103,9 +103,25 @@ bool BaseDialog::ApplyCaption(int control, std::span<const CaptionRow> table,
   const CaptionRow* row = FindCaption(table, control);
   QWidget* w = Control(control);
   if (row == nullptr || w == nullptr) return false;
-  w->setToolTip(Q(CaptionTip(*row, language_)));
-  SetControlText(control, Q(CaptionText(*row, language_, argument)));
+  const QString tip = Q(CaptionTip(*row, language_));
+  const QString text = Q(CaptionText(*row, language_, argument));
+  w->setToolTip(tip);
+  SetControlText(control, text);
+  // A screen reader reads the tip as the description; a control without one is described by
+  // the window it belongs to (the title row of the same table).
+  QString description = tip;
+  const CaptionRow* title = FindCaption(table, 0);
+  if (description.isEmpty() && title != nullptr) {
+    description = Q(CaptionText(*title, language_, kNoArgument));
+  }
+  SetAccessibleTexts(w, text, description);
   return true;
+}
+
+void BaseDialog::SetAccessibleTexts(QWidget* widget, const QString& name,
+                                    const QString& description) {
+  widget->setAccessibleName(name);
+  widget->setAccessibleDescription(description);
 }
 
 void BaseDialog::SetTitleFromTable(std::span<const CaptionRow> table) {
@@ -179,8 +195,9 @@ bool BaseDialog::HandleKey(QKeyEvent* event) {
   const KeyModifiers modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0,
                                (m & Qt::AltModifier) != 0};
   const int focused = ControlId(QApplication::focusWidget());
-  switch (
-      DecideKey(ToDialogKey(event->key()), modifiers, focused, default_control_, cancel_control_)) {
+  const KeyAction action =
+      DecideKey(ToDialogKey(event->key()), modifiers, focused, default_control_, cancel_control_);
+  switch (action) {
     case KeyAction::kOk:
       accept();
       return true;
@@ -188,10 +205,12 @@ bool BaseDialog::HandleKey(QKeyEvent* event) {
       reject();
       return true;
     case KeyAction::kFocusNext:
-      focusNextPrevChild(true);
-      return true;
     case KeyAction::kFocusPrevious:
-      focusNextPrevChild(false);
+      // Qt draws the focus frame only once the window's focus has been moved by the
+      // keyboard, and it counts Tab and the arrows as such but not Return; every key that
+      // moves the focus here must show where it went.
+      setAttribute(Qt::WA_KeyboardFocusChange);
+      focusNextPrevChild(action == KeyAction::kFocusNext);
       return true;
     case KeyAction::kMaintenance:
       MaintenanceAction();

@@ -60,10 +60,14 @@ class BaseDialog : public QDialog {
   QString ControlText(int control) const;
 
   // Applies the first row of `table` for `control`: the tool tip of the language (empty: no
-  // tip) and the text of the language with `argument` for its "%lu". False, and nothing
-  // changed, when the table has no row for the control or there is no such control.
+  // tip) and the text of the language with `argument` for its "%lu". The text is also the
+  // control's accessible name, and the tip its accessible description (the window title of
+  // the table's row 0 when the tip is empty). False, and nothing changed, when the table has
+  // no row for the control or there is no such control.
   bool ApplyCaption(int control, std::span<const CaptionRow> table,
                     unsigned long argument = kNoArgument);
+  // Sets what a screen reader says of `widget`: its name and its description.
+  static void SetAccessibleTexts(QWidget* widget, const QString& name, const QString& description);
   // Sets the window title from row 0 of `table` in the current language.
   void SetTitleFromTable(std::span<const CaptionRow> table);
 

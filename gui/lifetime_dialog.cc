@@ -64,7 +64,9 @@ QGridLayout* LifetimeDialog::NewTableGroup(const QString& name, const QString& h
   auto* group = new QGroupBox(this);
   group->setObjectName(name);
   auto* grid = new QGridLayout(group);
-  grid->setHorizontalSpacing(10);
+  // Narrow enough that the whole dialog, both tables side by side, fits an 800x600 console in
+  // either language.
+  grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(3);
   for (int c = 0; c < 4; ++c) {
     QLabel* heading = NewLabel(group, heading_prefix + QString::number(c));
@@ -151,7 +153,6 @@ void LifetimeDialog::BuildWidgets() {
 
   hint_ = NewLabel(this, "hintText");
   hint_->setWordWrap(true);
-  hint_->setMinimumHeight(56);
   hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   hint_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   RegisterControl(kHintText, hint_);
@@ -174,12 +175,14 @@ void LifetimeDialog::BuildWidgets() {
   help_place->addWidget(running_help_, 0, 0);
   help_place->addWidget(psu_enable_, 1, 0);
   help_place->addWidget(psu_disable_, 1, 0);
-  // The places keep their height while their buttons are hidden.
-  help_place->setRowMinimumHeight(0, 30);
-  help_place->setRowMinimumHeight(1, 30);
+  // The places keep their size while their buttons are hidden, so nothing below them moves
+  // when an editing-help button shows or hides.
   for (QPushButton* b : {static_cast<QPushButton*>(date_help_),
                          static_cast<QPushButton*>(running_help_), psu_enable_, psu_disable_}) {
     b->setAutoDefault(false);
+    QSizePolicy policy = b->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    b->setSizePolicy(policy);
     b->hide();
   }
   connect(date_help_, &QPushButton::clicked, this, &LifetimeDialog::OnSetToday);
@@ -215,11 +218,41 @@ void LifetimeDialog::BuildWidgets() {
   right->addLayout(actions);
 
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(14, 12, 14, 12);
-  layout->setSpacing(14);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->setSpacing(10);
   layout->addWidget(date_group);
   layout->addLayout(right);
   hint_->setFixedWidth(360);
+  // The hint area is as tall as the longest hint of the language needs, so showing one does not
+  // push the buttons below it down.
+  int hint_height = 56;
+  for (const TextPair& hint : {kDateHint, kRunningHint}) {
+    hint_->setText(Q(Pick(hint, language())));
+    hint_height = std::max(hint_height, hint_->heightForWidth(hint_->width()));
+  }
+  hint_->clear();
+  hint_->setFixedHeight(hint_height);
+}
+
+void LifetimeDialog::NameCells() {
+  // The cells of the two tables have no caption of their own; a screen reader names each by its
+  // row and its column, as the operator reads the table.
+  const QString title = windowTitle();
+  auto name = [&](int control, int label, int heading) {
+    SetAccessibleTexts(Control(control), ControlText(label) + " " + ControlText(heading), title);
+  };
+  for (int row = 0; row < kDateRows; ++row) {
+    name(kDateFieldBase + row, kDateLabelBase + row, kDateHeadingBase + 1);
+    name(kNextChangeBase + row, kDateLabelBase + row, kDateHeadingBase + 2);
+    name(kDateConfirmBase + row, kDateLabelBase + row, kDateHeadingBase + 3);
+  }
+  for (int row = 0; row < kPartRows; ++row) {
+    name(kRunningFieldBase + row, kRunningLabelBase + row, kRunningHeadingBase + 1);
+    name(kLifeTimeBase + row, kRunningLabelBase + row, kRunningHeadingBase + 2);
+    name(kRunningConfirmBase + row, kRunningLabelBase + row, kRunningHeadingBase + 3);
+  }
+  SetAccessibleTexts(Control(kRunningFieldBase + kRowServer),
+                     ControlText(kRunningLabelBase + kRowServer), title);
 }
 
 void LifetimeDialog::ShowOpening() {
@@ -228,6 +261,7 @@ void LifetimeDialog::ShowOpening() {
   for (const CaptionRow& row : captions) {
     if (row.control != 0) ApplyCaption(row.control, captions);
   }
+  NameCells();
 
   presenter_.Open();
   set_server_hours(presenter_.server_hours());

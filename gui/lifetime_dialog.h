@@ -67,6 +67,8 @@ class LifetimeDialog : public BaseDialog, public FieldOwner {
   // `heading_prefix`0..3 (controls `heading_base` + 0..3, the last centred). Returns the grid;
   // the group is its parent widget.
   QGridLayout* NewTableGroup(const QString& name, const QString& heading_prefix, int heading_base);
+  // The accessible names of the table cells: row label and column heading.
+  void NameCells();
   void ShowOpening();
   void ShowPsuRow();
   void ShowToggle();

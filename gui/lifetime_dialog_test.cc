@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,43 @@ TEST_F(LifetimeDialogTest, HelpButtonsFollowTheFocusAndSetTheActiveField) {
             "選択されている項目の稼動時間を0時間にします");
   Find<QPushButton>("okButton")->setFocus();
   EXPECT_EQ(Hint(), "");
+}
+
+TEST_F(LifetimeDialogTest, NothingMovesWhenTheEditingHelpShowsOrHides) {
+  store_.SetDword(kRootKey, "PsuCheck", 1);
+  store_.SetDword(kRootKey, "PsuMonitor", 1);
+  for (int language : {kJapanese, kEnglish}) {
+    Open(language);
+    // Where every control of the dialog is, as laid out after the last change.
+    auto places = [&] {
+      QApplication::processEvents();
+      std::map<QString, QRect> where;
+      for (QWidget* w : dialog_->findChildren<QWidget*>()) {
+        if (!w->objectName().isEmpty() && w->isVisible()) {
+          where[w->objectName()] = QRect(w->mapTo(dialog_.get(), QPoint(0, 0)), w->size());
+        }
+      }
+      return where;
+    };
+    Find<QPushButton>("okButton")->setFocus();
+    const std::map<QString, QRect> without_help = places();
+    ASSERT_TRUE(without_help.count("psuDisableButton"));
+
+    for (QWidget* field : {static_cast<QWidget*>(dialog_->date_field(kUpsDateRow)),
+                           static_cast<QWidget*>(dialog_->running_field(kRowCpuFan)),
+                           static_cast<QWidget*>(dialog_->running_field(kRowServer))}) {
+      field->setFocus();
+      ASSERT_FALSE(Hint().isEmpty());
+      for (const auto& [name, rect] : places()) {
+        if (without_help.count(name)) {
+          EXPECT_EQ(rect, without_help.at(name))
+              << qPrintable(name) << " moved, language " << language;
+        }
+      }
+    }
+    Find<QPushButton>("cancelButton")->setFocus();
+    EXPECT_EQ(places(), without_help);
+  }
 }
 
 TEST_F(LifetimeDialogTest, EnablingPsuMonitoringShowsTheHoursSinceTheLastChange) {

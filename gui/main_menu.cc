@@ -9,6 +9,7 @@
 
 #include "gui/app_icon.h"
 #include "gui/notify_method_dialog.h"
+#include "gui/qt_translation.h"
 #include "gui/version_box.h"
 
 namespace quillon::gui {
@@ -26,6 +27,8 @@ MainMenu::MainMenu(MainMenuServices services)
   setObjectName("mainMenu");
   presenter_.Open();
   set_language(presenter_.language());
+  // Qt's own texts (standard buttons, edit menus) follow the same stored language from here on.
+  UseQtTranslation(language());
   setWindowIcon(AppIcon());
 
   auto* lifetime = new QPushButton(this);

@@ -27,7 +27,8 @@ struct MainMenuServices {
 // The main menu: opens the component lifetime dialog (1031) and the error notification method
 // dialog (1004), shows the server's running hours (1035, refreshed every hour), offers the
 // version box in its context menu and initialises all data on Ctrl+Shift+Alt+F1. "Exit" (1),
-// Esc and the close box close it. GUI thread only.
+// Esc and the close box close it. Building it reads the stored language and sets Qt's own
+// texts to it (UseQtTranslation). GUI thread only.
 class MainMenu : public BaseDialog {
   Q_OBJECT
 

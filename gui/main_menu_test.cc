@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -101,6 +102,23 @@ TEST_F(MainMenuTest, ReturnOnExitMovesOnAndEscapeEnds) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_FALSE(menu_->isVisible());
   EXPECT_EQ(menu_->result(), QDialog::Rejected);
+}
+
+TEST_F(MainMenuTest, ReturnShowsTheFocusFrameWhereTheFocusWent) {
+  Open(kEnglish);
+  QWidget* first = QApplication::focusWidget();
+  ASSERT_EQ(first, Button("lifetimeButton"));
+  // Qt draws a focus frame only once the focus was moved by the keyboard.
+  auto frame_drawn = [](QWidget* w) {
+    QStyleOptionButton option;
+    option.initFrom(w);
+    return (option.state & QStyle::State_HasFocus) &&
+           (option.state & QStyle::State_KeyboardFocusChange);
+  };
+  EXPECT_FALSE(frame_drawn(first));
+  QTest::keyClick(first, Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), Button("notifyMethodButton"));
+  EXPECT_TRUE(frame_drawn(Button("notifyMethodButton")));
 }
 
 TEST_F(MainMenuTest, ExitButtonEndsWithOk) {

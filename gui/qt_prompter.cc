@@ -1,7 +1,12 @@
 #include "gui/qt_prompter.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace quillon::gui {
 namespace {
@@ -12,6 +17,28 @@ QWidget* BoxParent() {
 }
 
 }  // namespace
+
+int CaptionWidth(const QString& caption, const QFont& font) {
+  QFont bold = font;
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  // Room for the window icon and the minimise, maximise and close buttons of the title bar.
+  return metrics.horizontalAdvance(caption) + 8 * metrics.height();
+}
+
+void FitCaption(QMessageBox* box) {
+  // QMessageBox sizes itself to its message and its own guess of the title, which leaves too
+  // little room for a window manager's title bar. Its width follows the layout's minimum, so
+  // the button row, which spans the whole box, carries the width the caption needs.
+  auto* buttons = box->findChild<QDialogButtonBox*>();
+  if (buttons == nullptr || box->layout() == nullptr) return;
+  const QMargins margins = box->layout()->contentsMargins();
+  int width = CaptionWidth(box->windowTitle(), box->font());
+  if (const QScreen* screen = box->screen()) {
+    width = std::min(width, screen->availableGeometry().width());
+  }
+  buttons->setMinimumWidth(std::max(0, width - margins.left() - margins.right()));
+}
 
 std::unique_ptr<QMessageBox> MakeMessageBox(BoxKind kind, const std::string& caption,
                                             const std::string& text) {
@@ -37,6 +64,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(BoxKind kind, const std::string& cap
                                            QString::fromStdString(text), buttons, BoxParent());
   box->setObjectName("messageBox");
   box->setDefaultButton(preselected);
+  FitCaption(box.get());
   return box;
 }
 

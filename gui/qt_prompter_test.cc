@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "gui/data_init.h"
@@ -46,6 +47,24 @@ TEST(QtPrompterTest, QuestionPreselectsNo) {
   EXPECT_EQ(box->icon(), QMessageBox::Question);
   EXPECT_EQ(MakeMessageBox(BoxKind::kError, "TALVENUI", "!")->icon(), QMessageBox::Critical);
   EXPECT_EQ(MakeMessageBox(BoxKind::kPlain, "Title", "!")->icon(), QMessageBox::NoIcon);
+}
+
+TEST(QtPrompterTest, BoxIsWideEnoughForItsWholeCaption) {
+  // A short message under a long caption: the box follows the caption, not the message.
+  const QString title = "Component life time information Browse/Setting";
+  auto box = MakeMessageBox(BoxKind::kPlain, title.toStdString(), "Invalid Date.");
+  box->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+  EXPECT_GE(box->width(), CaptionWidth(title, box->font()));
+  QFont bold = box->font();
+  bold.setBold(true);
+  EXPECT_GT(CaptionWidth(title, box->font()), QFontMetrics(bold).horizontalAdvance(title));
+
+  // A caption longer than the screen is wide makes the box as wide as the screen, no wider.
+  auto wide = MakeMessageBox(BoxKind::kPlain, std::string(400, 'W'), "Invalid Date.");
+  wide->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(wide.get()));
+  EXPECT_LE(wide->width(), wide->screen()->availableGeometry().width());
 }
 
 TEST(QtPrompterTest, ScreenshotsOfTheMessagesInBothLanguages) {

@@ -26,6 +26,7 @@ VersionBox::VersionBox(QWidget* parent, int language, Prompter* prompter)
   ok->setObjectName("okButton");
   ok->setDefault(true);
   RegisterControl(kOkControl, ok);
+  SetAccessibleTexts(ok, ok->text(), windowTitle());
   connect(ok, &QPushButton::clicked, this, &BaseDialog::accept);
 
   auto* layout = new QGridLayout(this);
