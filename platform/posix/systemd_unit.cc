@@ -92,6 +92,8 @@ constexpr char kHardening[] =
     "SystemCallArchitectures=native\n"
     "SystemCallFilter=@system-service\n"
     "SystemCallFilter=~@privileged @resources\n"
+    // Handing the store and the sockets to the operators' group is a chown.
+    "SystemCallFilter=@chown\n"
     "SystemCallErrorNumber=EPERM\n"
     // The RAID manager's tool talks to the controllers with ioctls that need CAP_SYS_ADMIN and
     // CAP_SYS_RAWIO; the service itself needs no capability (the store, the program directory

@@ -1,0 +1,276 @@
+#!/bin/bash
+# The package tier: installs the built Debian packages into the cached minimal Debian root and
+# checks what an operator gets from `apt install ./quillon_*.deb`: the group, the modes of the
+# directories, store, sockets and logs, a running, enabled and hardened TALVEN.service, access
+# for members of quillon only, upgrade (operator data kept), remove (data kept, service gone),
+# purge (data gone) and a fresh reinstall; then an installation into the root while it is not
+# booted (no running systemd), after which the first boot brings the service up.
+#
+#   run_package_tier.sh DEBDIR quillon-pipe-call
+#
+# DEBDIR holds quillon_*.deb and quillon-kori-sim_*.deb (tools/build_deb.sh). The cached root
+# stays untouched: the container runs on an overlay whose upper layer is thrown away. Exit 0
+# when every check passed, 1 when one failed, 77 when the tier cannot run here (not root, no
+# systemd-nspawn, no packages built).
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+debdir=$(readlink -f "${1:?usage: run_package_tier.sh DEBDIR quillon-pipe-call}")
+pipe_call=$(readlink -f "${2:?usage: run_package_tier.sh DEBDIR quillon-pipe-call}")
+root=${QUILLON_NSPAWN_ROOT:-/var/cache/quillon/nspawn-root}
+max_exposure=4.0
+
+if [[ $(id -u) -ne 0 ]]; then echo "SKIP: the package tier needs root"; exit 77; fi
+for tool in systemd-nspawn nsenter debootstrap dpkg-deb; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+deb=$(ls "$debdir"/quillon_*.deb 2>/dev/null | head -n1)
+sim_deb=$(ls "$debdir"/quillon-kori-sim_*.deb 2>/dev/null | head -n1)
+if [[ -z $deb ]]; then
+  echo "SKIP: no quillon_*.deb in $debdir (run tools/build_deb.sh)"
+  exit 77
+fi
+
+"$here/build_root.sh" "$root" || { echo "FAIL: cannot build the container root"; exit 1; }
+
+work=$(mktemp -d /tmp/quillon-package-tier.XXXXXX)
+mkdir -p "$work/upper" "$work/ovl" "$work/merged" "$work/debs"
+if ! mount -t overlay overlay -o "lowerdir=$root,upperdir=$work/upper,workdir=$work/ovl" \
+  "$work/merged"; then
+  rm -rf "$work"
+  echo "SKIP: cannot mount an overlay over the container root"
+  exit 77
+fi
+cp "$deb" "$work/debs/"
+[[ -n $sim_deb ]] && cp "$sim_deb" "$work/debs/"
+cp "$pipe_call" "$work/debs/quillon-pipe-call"
+
+# The upgrade: the same package with a higher version (the maintainer scripts and the data
+# are what an upgrade tests; the programs need not differ).
+version=$(dpkg-deb -f "$deb" Version)
+upgrade_deb=$work/debs/upgrade/quillon_${version}+tier1_$(dpkg-deb -f "$deb" Architecture).deb
+mkdir -p "$work/repack" "$(dirname "$upgrade_deb")"
+dpkg-deb -R "$deb" "$work/repack"
+sed -i "s/^Version: .*/Version: ${version}+tier1/" "$work/repack/DEBIAN/control"
+dpkg-deb -b -Zgzip "$work/repack" "$upgrade_deb" >/dev/null
+
+nspawn_pid=
+leader=
+stop_container() {
+  if [[ -n $nspawn_pid ]] && kill -0 "$nspawn_pid" 2>/dev/null; then
+    kill -TERM "$nspawn_pid" 2>/dev/null
+    for _ in $(seq 300); do kill -0 "$nspawn_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$nspawn_pid" 2>/dev/null
+  fi
+  [[ -n $nspawn_pid ]] && wait "$nspawn_pid" 2>/dev/null
+  nspawn_pid=
+}
+cleanup() {
+  stop_container
+  umount "$work/merged" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+pass() { echo "ok - $1"; }
+fail() {
+  echo "not ok - $1"
+  shift
+  for detail in "$@"; do printf '    %s\n' "$detail"; done
+  failures=$((failures + 1))
+}
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+in_container() {
+  nsenter --target "$leader" --mount --uts --ipc --net --pid --root --wd=/ -- \
+    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
+}
+as_user() {  # as_user USER COMMAND...: with USER's groups, as a login would give them
+  local user=$1
+  shift
+  in_container setpriv --reuid="$user" --regid="$user" --init-groups -- "$@"
+}
+wait_for() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  while ((SECONDS < deadline)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  "$@" >/dev/null 2>&1
+}
+
+boot() {
+  systemd-nspawn --boot --register=no --keep-unit --console=pipe -D "$work/merged" \
+    --machine="quillon-pkg-$$" --bind-ro="$work/debs:/debs" \
+    >>"$work/console.log" 2>&1 </dev/null &
+  nspawn_pid=$!
+  find_leader() {
+    leader=$(pgrep -P "$nspawn_pid" -x systemd | head -n1)
+    [[ -n $leader ]]
+  }
+  wait_for 60 find_leader || return 1
+  find_leader
+  booted() {
+    local s
+    s=$(in_container systemctl is-system-running 2>/dev/null)
+    [[ $s == running || $s == degraded ]]
+  }
+  wait_for 120 booted
+}
+
+unit_active() { [[ $(in_container systemctl is-active TALVEN.service 2>/dev/null) == active ]]; }
+mode_of() { in_container stat -c '%a %U:%G' "$1" 2>&1; }
+reg() { in_container /opt/quillon/bin/quillon-reg "$@"; }
+reg_dword() {  # reg_dword KEY NAME
+  reg query "HKLM\\SOFTWARE\\Morvath\\TALVEN$1" /v "$2" 2>/dev/null |
+    awk -v n="$2" '$1 == n { print $3 }'
+}
+
+echo "# booting $root on an overlay"
+if ! boot; then
+  fail "container boots" "$(tail -n 20 "$work/console.log")"
+  exit 1
+fi
+pass "container boots"
+
+# 1. apt install into the running system.
+start=$(date +%s%N)
+out=$(in_container apt-get install -y -q --no-install-recommends /debs/"$(basename "$deb")" 2>&1)
+rc=$?
+check "apt-get install ./quillon_*.deb succeeds" test "$rc" -eq 0 || printf '%s\n' "$out" | tail -n 20
+wait_for 30 unit_active
+elapsed_ms=$((($(date +%s%N) - start) / 1000000))
+check "TALVEN.service is active after the installation" unit_active
+echo "# apt install to service running: ${elapsed_ms} ms"
+check "TALVEN.service is enabled" test "$(in_container systemctl is-enabled TALVEN.service 2>&1)" = enabled
+check "the group quillon exists" in_container getent group quillon
+for pair in "/var/lib/quillon 2770 root:quillon" "/var/lib/quillon/registry.db 660 root:quillon" \
+            "/run/quillon 750 root:quillon" "/run/quillon/ORNA_PIPE 660 root:quillon" \
+            "/run/quillon/ORNAPartsChange 660 root:quillon" "/var/log/quillon 750 root:quillon" \
+            "/var/log/quillon/setup.log 644 root:root"; do
+  set -- $pair
+  got=$(mode_of "$1")
+  check "$1 is $2 $3 ($got)" test "$got" = "$2 $3"
+done
+for f in /var/lib/quillon/registry.db-wal /var/lib/quillon/registry.db-shm; do
+  got=$(mode_of "$f")
+  check "$f is 660 root:quillon ($got)" test "$got" = "660 root:quillon"
+done
+check "the setup logged \"TALVENU2.EXE complete.\"" \
+  in_container grep -q 'TALVENU2.EXE complete.' /var/log/quillon/setup.log
+check "the manual pages are installed" in_container test -f /usr/share/man/man8/TALVENSV.8.gz
+
+# 2. Hardening, measured by systemd itself.
+security=$(in_container systemd-analyze security --no-pager TALVEN.service 2>&1)
+exposure=$(grep -oE 'Overall exposure level for TALVEN.service: [0-9.]+' <<<"$security" | awk '{print $NF}')
+echo "# systemd-analyze security TALVEN.service: ${exposure:-?}"
+if [[ -n $exposure ]] && awk -v e="$exposure" -v m="$max_exposure" 'BEGIN { exit !(e <= m) }'; then
+  pass "exposure $exposure is at most $max_exposure"
+else
+  fail "exposure ${exposure:-?} is at most $max_exposure" "$(grep -E '✗' <<<"$security" | head -n 30)"
+fi
+
+# 3. An operator (member of quillon) may use the store and both sockets; a stranger may not.
+in_container useradd -m -G quillon operator
+in_container useradd -m stranger
+in_container cp /debs/quillon-pipe-call /usr/local/bin/
+check "an operator queries the store" \
+  as_user operator /opt/quillon/bin/quillon-reg query 'HKLM\SOFTWARE\Morvath\TALVEN' /v V/L
+check "an operator writes the store" \
+  as_user operator /opt/quillon/bin/quillon-reg add 'HKLM\SOFTWARE\Morvath\TALVEN\LifeTime\Current' \
+  /v CPU_FAN /t REG_DWORD /d 1234 /f
+check "the operator's value is stored (CPU_FAN = $(reg_dword '\LifeTime\Current' CPU_FAN))" \
+  test "$(reg_dword '\LifeTime\Current' CPU_FAN)" = 0x4d2
+out=$(as_user operator quillon-pipe-call ORNA_PIPE 02 2>&1)
+check "an operator talks to ORNA_PIPE ($out)" test "$out" = "Heared [02]:1"
+pc_before=$(in_container grep -c 'Heared.' /opt/quillon/bin/ORNALOG.TXT 2>/dev/null)
+out=$(as_user operator quillon-pipe-call ORNAPartsChange 1 2>&1)
+check "an operator's parts-changed request is answered ($out)" test "$out" = "Heared."
+check "the service traced the operator's parts-changed request" \
+  test "$(in_container grep -c 'Heared.' /opt/quillon/bin/ORNALOG.TXT 2>/dev/null)" -gt "${pc_before:-0}"
+check "a stranger cannot query the store" \
+  bash -c '! "$@"' _ as_user stranger /opt/quillon/bin/quillon-reg query 'HKLM\SOFTWARE\Morvath\TALVEN'
+check "a stranger cannot write the store" \
+  bash -c '! "$@"' _ as_user stranger /opt/quillon/bin/quillon-reg add 'HKLM\SOFTWARE\Morvath\TALVEN' \
+  /v Stranger /t REG_DWORD /d 1 /f
+for pipe in ORNA_PIPE ORNAPartsChange; do
+  check "a stranger cannot talk to $pipe" \
+    bash -c '! "$@"' _ as_user stranger quillon-pipe-call "$pipe" 02
+done
+
+# 4. Upgrade to a higher version: every operator value stays.
+reg add 'HKLM\SOFTWARE\Morvath\TALVEN\LifeTime\Setup' /v CPU_FAN /t REG_SZ /d 2020/01/02 /f >/dev/null
+reg add 'HKLM\SOFTWARE\Morvath\TALVEN' /v NotifyMethod /t REG_DWORD /d 0 /f >/dev/null 2>&1
+dump() { reg export 'HKLM\SOFTWARE\Morvath\TALVEN\LifeTime' /dev/stdout /y 2>/dev/null | grep -v '^$'; }
+before=$(reg query 'HKLM\SOFTWARE\Morvath\TALVEN\LifeTime' /s 2>&1)
+out=$(in_container apt-get install -y -q --no-install-recommends "/debs/upgrade/$(basename "$upgrade_deb")" 2>&1)
+check "the upgrade installs" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
+check "TALVEN.service is active after the upgrade" wait_for 30 unit_active
+after=$(reg query 'HKLM\SOFTWARE\Morvath\TALVEN\LifeTime' /s 2>&1)
+check "the upgrade keeps CPU_FAN's running hours ($(reg_dword '\LifeTime\Current' CPU_FAN))" \
+  test "$(reg_dword '\LifeTime\Current' CPU_FAN)" = 0x4d2
+check "the upgrade keeps the install dates and counters" \
+  bash -c 'diff <(grep -E "Setup|Current" -A40 <<<"$1" | grep -vi notify) <(grep -E "Setup|Current" -A40 <<<"$2" | grep -vi notify)' _ "$before" "$after"
+check "the store keeps its mode through the upgrade ($(mode_of /var/lib/quillon/registry.db))" \
+  test "$(mode_of /var/lib/quillon/registry.db)" = "660 root:quillon"
+
+# 5. remove: the service is gone, the data stays.
+out=$(in_container apt-get remove -y -q quillon 2>&1)
+check "apt-get remove succeeds" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
+check "the unit file is gone after remove" in_container test ! -e /etc/systemd/system/TALVEN.service
+check "TALVEN.service is not running after remove" bash -c '! "$@"' _ unit_active
+check "the store stays after remove" in_container test -s /var/lib/quillon/registry.db
+
+# 6. purge: the data is gone.
+out=$(in_container apt-get purge -y -q quillon 2>&1)
+check "apt-get purge succeeds" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
+for path in /var/lib/quillon /var/log/quillon /opt/quillon /etc/systemd/system/TALVEN.service; do
+  check "$path is gone after purge" in_container test ! -e "$path"
+done
+
+# 7. Reinstall after purge starts fresh.
+out=$(in_container apt-get install -y -q --no-install-recommends /debs/"$(basename "$deb")" 2>&1)
+check "reinstall after purge succeeds" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
+check "TALVEN.service is active after the reinstall" wait_for 30 unit_active
+check "the reinstalled store starts fresh (CPU_FAN = $(reg_dword '\LifeTime\Current' CPU_FAN))" \
+  test "$(reg_dword '\LifeTime\Current' CPU_FAN)" != 0x4d2
+if [[ -n $sim_deb ]]; then
+  out=$(in_container apt-get install -y -q --no-install-recommends /debs/"$(basename "$sim_deb")" 2>&1)
+  check "quillon-kori-sim installs" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
+  check "quillon-kori-sim.service is installed but not enabled" \
+    test "$(in_container systemctl is-enabled quillon-kori-sim.service 2>&1)" = disabled
+  in_container apt-get purge -y -q quillon-kori-sim >/dev/null 2>&1
+fi
+in_container apt-get purge -y -q quillon >/dev/null 2>&1
+stop_container
+
+# 8. Installed while the system is not running (as an image build does), then booted.
+out=$(systemd-nspawn --register=no --keep-unit --quiet -D "$work/merged" \
+  --bind-ro="$work/debs:/debs" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -q --no-install-recommends /debs/"$(basename "$deb")" 2>&1 </dev/null)
+rc=$?
+check "apt-get install without a running systemd succeeds" test "$rc" -eq 0 ||
+  printf '%s\n' "$out" | tail -n 20
+check "the setup was deferred to the first boot" test -e "$work/merged/var/lib/quillon/setup-pending"
+if boot; then
+  pass "the installed root boots"
+  check "TALVEN.service comes up at the first boot" wait_for 60 unit_active
+  check "the deferred setup finished" in_container test ! -e /var/lib/quillon/setup-pending
+  check "the store was filled at the first boot" in_container test -s /var/lib/quillon/registry.db
+else
+  fail "the installed root boots" "$(tail -n 20 "$work/console.log")"
+fi
+stop_container
+
+if ((failures > 0)); then
+  echo "# $failures check(s) failed"
+  exit 1
+fi
+echo "# all checks passed"
+exit 0
