@@ -56,15 +56,7 @@ dpkg-deb -b -Zgzip "$work/repack" "$upgrade_deb" >/dev/null
 
 nspawn_pid=
 leader=
-stop_container() {
-  if [[ -n $nspawn_pid ]] && kill -0 "$nspawn_pid" 2>/dev/null; then
-    kill -TERM "$nspawn_pid" 2>/dev/null
-    for _ in $(seq 300); do kill -0 "$nspawn_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$nspawn_pid" 2>/dev/null
-  fi
-  [[ -n $nspawn_pid ]] && wait "$nspawn_pid" 2>/dev/null
-  nspawn_pid=
-}
+. "$here/tier_lib.sh"
 cleanup() {
   stop_container
   umount "$work/merged" 2>/dev/null
@@ -72,56 +64,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-pass() { echo "ok - $1"; }
-fail() {
-  echo "not ok - $1"
-  shift
-  for detail in "$@"; do printf '    %s\n' "$detail"; done
-  failures=$((failures + 1))
-}
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-in_container() {
-  nsenter --target "$leader" --mount --uts --ipc --net --pid --root --wd=/ -- \
-    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
-}
 as_user() {  # as_user USER COMMAND...: with USER's groups, as a login would give them
   local user=$1
   shift
   in_container setpriv --reuid="$user" --regid="$user" --init-groups -- "$@"
 }
-wait_for() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  while ((SECONDS < deadline)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  "$@" >/dev/null 2>&1
-}
-
 boot() {
   systemd-nspawn --boot --register=no --keep-unit --console=pipe -D "$work/merged" \
     --machine="quillon-pkg-$$" --bind-ro="$work/debs:/debs" \
     >>"$work/console.log" 2>&1 </dev/null &
   nspawn_pid=$!
-  find_leader() {
-    leader=$(pgrep -P "$nspawn_pid" -x systemd | head -n1)
-    [[ -n $leader ]]
-  }
-  wait_for 60 find_leader || return 1
-  find_leader
-  booted() {
-    local s
-    s=$(in_container systemctl is-system-running 2>/dev/null)
-    [[ $s == running || $s == degraded ]]
-  }
-  wait_for 120 booted
+  await_boot
 }
 
 unit_active() { [[ $(in_container systemctl is-active TALVEN.service 2>/dev/null) == active ]]; }
