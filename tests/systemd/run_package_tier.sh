@@ -78,6 +78,7 @@ boot() {
 }
 
 unit_active() { [[ $(in_container systemctl is-active TALVEN.service 2>/dev/null) == active ]]; }
+refuses() { ! "$@"; }  # refuses COMMAND...: passes when the command fails
 mode_of() { in_container stat -c '%a %U:%G' "$1" 2>&1; }
 reg() { in_container /opt/quillon/bin/quillon-reg "$@"; }
 reg_dword() {  # reg_dword KEY NAME
@@ -146,13 +147,13 @@ check "an operator talks to ORNA_PIPE ($out)" test "$out" = "Heared [02]:1"
 out=$(as_user operator quillon-pipe-call ORNAPartsChange 1 2>&1)
 check "an operator's parts-changed request reaches the service ($out)" test "$out" = "Heared."
 check "a stranger cannot query the store" \
-  bash -c '! "$@"' _ as_user stranger /opt/quillon/bin/quillon-reg query 'HKLM\SOFTWARE\Morvath\TALVEN'
+  refuses as_user stranger /opt/quillon/bin/quillon-reg query 'HKLM\SOFTWARE\Morvath\TALVEN'
 check "a stranger cannot write the store" \
-  bash -c '! "$@"' _ as_user stranger /opt/quillon/bin/quillon-reg add 'HKLM\SOFTWARE\Morvath\TALVEN' \
+  refuses as_user stranger /opt/quillon/bin/quillon-reg add 'HKLM\SOFTWARE\Morvath\TALVEN' \
   /v Stranger /t REG_DWORD /d 1 /f
 for pipe in ORNA_PIPE ORNAPartsChange; do
   check "a stranger cannot talk to $pipe" \
-    bash -c '! "$@"' _ as_user stranger quillon-pipe-call "$pipe" 02
+    refuses as_user stranger quillon-pipe-call "$pipe" 02
 done
 
 # 4. Upgrade to a higher version: every operator value stays (install dates, running hours,
@@ -182,7 +183,7 @@ check "the store keeps its mode through the upgrade ($(mode_of /var/lib/quillon/
 out=$(in_container apt-get remove -y -q quillon 2>&1)
 check "apt-get remove succeeds" test $? -eq 0 || printf '%s\n' "$out" | tail -n 20
 check "the unit file is gone after remove" in_container test ! -e /etc/systemd/system/TALVEN.service
-check "TALVEN.service is not running after remove" bash -c '! "$@"' _ unit_active
+check "TALVEN.service is not running after remove" refuses unit_active
 check "the store stays after remove" in_container test -s /var/lib/quillon/registry.db
 
 # 6. purge: the data is gone.
