@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
   // ORNA_PIPE takes a short text, ORNAPartsChange the 24-byte record.
   const size_t size =
       std::strcmp(argv[1], "ORNA_PIPE") == 0 ? std::strlen(request) + 1 : sizeof request;
-  char reply[128] = {};
+  char reply[129] = {};  // a 128-byte record and a terminating zero
   size_t received = 0;
-  const quillon::Status status = quillon::CallNamedPipeTimed(argv[1], request, size, reply,
-                                                             sizeof reply - 1, &received, 10000);
+  const quillon::Status status =
+      quillon::CallNamedPipeTimed(argv[1], request, size, reply, 128, &received, 10000);
   if (status == quillon::kOk) std::printf("%s\n", reply);
   if (status != quillon::kOk) std::fprintf(stderr, "quillon-pipe-call: status %u\n", status);
   return status < 256 ? static_cast<int>(status) : 1;
