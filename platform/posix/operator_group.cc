@@ -10,17 +10,24 @@
 
 namespace quillon {
 
-void ShareWithOperators(const std::string& path) {
+bool LookUpGroup(const char* name, unsigned* gid) {
   std::vector<char> buf(4096);
   group grp;
   group* found = nullptr;
-  while (getgrnam_r(kOperatorGroup, &grp, buf.data(), buf.size(), &found) == ERANGE &&
+  while (getgrnam_r(name, &grp, buf.data(), buf.size(), &found) == ERANGE &&
          buf.size() < (1u << 20)) {
     buf.resize(buf.size() * 2);
   }
+  if (found == nullptr) return false;
+  if (gid != nullptr) *gid = found->gr_gid;
+  return true;
+}
+
+void ShareWithOperators(const std::string& path) {
+  unsigned gid = 0;
   // Only root or a member may hand a file to the group; a refusal keeps the caller's group,
   // which still admits the file's owner, so it is not an error.
-  if (found != nullptr && chown(path.c_str(), static_cast<uid_t>(-1), found->gr_gid) != 0) {
+  if (LookUpGroup(kOperatorGroup, &gid) && chown(path.c_str(), static_cast<uid_t>(-1), gid) != 0) {
     return;
   }
 }

@@ -11,6 +11,10 @@ inline constexpr char kOperatorGroup[] = "quillon";
 // Mode of every file the operators share: the store, its -wal and -shm companions, the sockets.
 inline constexpr unsigned kOperatorFileMode = 0660;
 
+// Looks the group `name` up in the group database; true and its id in *gid (when gid is not
+// null) when the machine has it. Thread-safe.
+bool LookUpGroup(const char* name, unsigned* gid);
+
 // Hands `path` to the operators' group when the machine has one (its owner stays); without the
 // group, or when the caller may not give the file to it (only root or a member may), the file
 // keeps its group, which still admits its owner. Never fails; thread-safe.

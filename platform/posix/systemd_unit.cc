@@ -1,7 +1,5 @@
 #include "platform/posix/systemd_unit.h"
 
-#include <grp.h>
-
 #include <cstdio>
 #include <string_view>
 
@@ -52,13 +50,6 @@ std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool GroupExists(const char* name) {
-  group grp;
-  group* found = nullptr;
-  char buf[16384];
-  return getgrnam_r(name, &grp, buf, sizeof buf, &found) == 0 && found != nullptr;
 }
 
 // The confinement every installation gets. Each line that leaves something open says why.
@@ -113,7 +104,7 @@ UnitSandbox MachineUnitSandbox(const std::string& program_path) {
   if (runtime.size() > 1) runtime.pop_back();  // RuntimeDir() ends with '/'
   sandbox.writable_dirs.push_back(runtime);
   for (const char* name : {"tty", kOperatorGroup}) {
-    if (GroupExists(name)) sandbox.supplementary_groups.push_back(name);
+    if (LookUpGroup(name, nullptr)) sandbox.supplementary_groups.push_back(name);
   }
   return sandbox;
 }
