@@ -3,11 +3,12 @@
 #
 #   tools/build_deb.sh [OUTDIR]        OUTDIR defaults to build/deb
 #
-# Installs the build dependencies named in debian/control first (needs root when some are
-# missing), then runs dpkg-buildpackage -us -uc -b on a copy of the tree in OUTDIR/src, so the
-# working tree stays clean. Uses ccache when the environment asks for it
-# (CMAKE_CXX_COMPILER_LAUNCHER=ccache, as /work-style build environments set). Prints the
-# packages it made.
+# Installs the build dependencies named in debian/control first (apt-get build-dep ./; needs
+# root when some are missing), then runs dpkg-buildpackage -us -uc -b on a copy of the tree in
+# OUTDIR/src, so the working tree stays clean. The copy is always in the same place, so with
+# ccache in the environment (CMAKE_CXX_COMPILER_LAUNCHER=ccache and its CCACHE_* settings,
+# which dpkg-buildpackage passes on to CMake) a second build reuses the first one's objects.
+# Prints the packages it made.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,8 +29,12 @@ fi
 src=$out/src/quillon-$version
 rm -rf "$out/src"
 mkdir -p "$src"
-(cd "$repo" && git ls-files -z --cached --others --exclude-standard | grep -zv '^build/' |
-  xargs -0 cp --parents -t "$src")
+if git -C "$repo" rev-parse --git-dir >/dev/null 2>&1; then
+  (cd "$repo" && git ls-files -z --cached --others --exclude-standard | grep -zv '^build/' |
+    xargs -0 cp --parents -t "$src")
+else
+  (cd "$repo" && tar --exclude=./build -cf - .) | tar -xf - -C "$src"
+fi
 rm -f "$out"/*.deb "$out"/*.buildinfo "$out"/*.changes
 
 echo "building the packages of quillon $version in $src"
