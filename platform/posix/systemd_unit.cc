@@ -130,7 +130,8 @@ std::string UnitFileText(const std::string& display_name, const std::string& pro
     for (size_t i = 0; i < sandbox.writable_dirs.size(); ++i) {
       if (i > 0) text += ' ';
       // '-': a directory that does not exist yet is skipped rather than failing the start.
-      text += "-" + QuotePath(sandbox.writable_dirs[i], false);
+      text += '-';  // appended on its own: `"-" + QuotePath(...)` trips GCC 12's -Wrestrict
+      text += QuotePath(sandbox.writable_dirs[i], false);
     }
     text += '\n';
   }
