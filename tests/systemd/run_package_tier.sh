@@ -146,6 +146,25 @@ fi
 # 3. An operator (member of quillon) may use the store and both sockets; a stranger may not.
 in_container useradd -m -G quillon qoperator
 in_container useradd -m qstranger
+
+# 3a. A notice reaches an operator's terminal from inside the service's sandbox: TALVENMS runs
+#     with every [Service] setting of the installed unit, writing to the operator's terminal
+#     (owned by the operator, group tty, mode 0620, as a login makes it).
+as_user qoperator script -q -f -c "sleep 30" /dev/null >"$work/terminal.txt" 2>&1 &
+terminal_pid=$!
+operator_pts() { in_container find /dev/pts -user qoperator -name '[0-9]*' | grep -q .; }
+wait_for 10 operator_pts
+pts=$(in_container find /dev/pts -user qoperator -name '[0-9]*' | head -n1)
+mapfile -t sandbox < <(in_container sed -n '/^\[Service\]/,/^\[Install\]/p' \
+  /etc/systemd/system/TALVEN.service | grep -vE '^\[|^(Type|ExecStart|Restart|RestartSec|TimeoutStopSec)=|^$')
+properties=()
+for setting in "${sandbox[@]}"; do properties+=(-p "$setting"); done
+in_container systemd-run --wait --quiet "${properties[@]}" -E "QUILLON_NOTIFY_TTYS=$pts" \
+  /opt/quillon/bin/TALVENMS "package tier notice" >/dev/null 2>&1
+notice_shown() { grep -q "package tier notice" "$work/terminal.txt"; }
+check "a notice from the service's sandbox reaches the operator's terminal $pts" wait_for 10 notice_shown
+kill "$terminal_pid" 2>/dev/null
+wait "$terminal_pid" 2>/dev/null
 in_container cp /debs/quillon-pipe-call /usr/local/bin/
 check "an operator queries the store" \
   quietly as_user qoperator /opt/quillon/bin/quillon-reg query 'HKLM\SOFTWARE\Morvath\TALVEN' /v V/L
