@@ -2,7 +2,11 @@
 
 # quillon_test(NAME SOURCES a_test.cc ... LIBS lib ...)
 # A GoogleTest executable registered with CTest under NAME, labelled "unit".
+# Without BUILD_TESTING nothing is made; callers that set properties of the test guard them.
 function(quillon_test name)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
@@ -16,7 +20,7 @@ endfunction()
 # quillon_benchmark(NAME SOURCES ... LIBS ...): a Google Benchmark program, not run by CTest.
 function(quillon_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  if(benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_FUZZ)
+  if(BUILD_TESTING AND benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_FUZZ)
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
     add_dependencies(benchmarks ${name})

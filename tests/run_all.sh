@@ -7,7 +7,9 @@
 # 2. the asan preset (AddressSanitizer + UndefinedBehaviorSanitizer): build, the unit tests;
 # 3. the fuzz preset (clang, libFuzzer): build the fuzzers, run each for a bounded time
 #    ($QUILLON_FUZZ_SECONDS, default 30 s);
-# 4. the systemd tier (tests/systemd) in a systemd-nspawn container.
+# 4. the Debian packages (tools/build_deb.sh into build/deb) and lintian on them;
+# 5. the systemd tier (tests/systemd) in a systemd-nspawn container, with the package tier on
+#    the packages of step 4.
 # Every step runs even when an earlier one failed; the summary lists them. Exit 0 only when all
 # passed. Needs root (packages, the container) on Debian 12.
 set -uo pipefail
@@ -72,6 +74,21 @@ step "asan: unit tests" ctest --preset asan -L unit
 step "fuzz: configure" cmake --preset fuzz
 step "fuzz: build" cmake --build --preset fuzz
 step "fuzz: run each fuzzer for ${fuzz_seconds} s" run_fuzzers
+
+# lintian's verdict on the packages: no errors; every remaining warning is overridden with its
+# reason in debian/ (the summary counts what is left).
+run_lintian() {
+  local out
+  out=$(lintian --fail-on error --display-info build/deb/*.changes 2>&1)
+  local rc=$?
+  printf '%s\n' "$out"
+  echo "lintian: $(grep -c '^E:' <<<"$out") errors, $(grep -c '^W:' <<<"$out") warnings," \
+    "$(grep -c '^I:' <<<"$out") infos"
+  return $rc
+}
+
+step "packages: build (tools/build_deb.sh)" tools/build_deb.sh build/deb
+step "packages: lintian" run_lintian
 
 step "systemd tier" ctest --preset default -L systemd --output-on-failure -V
 

@@ -151,7 +151,12 @@ Status DesktopEntryLinks::Create(LinkFolder folder, const ShellLink& link) {
 
 std::string DesktopEntryText(LinkFolder folder, const ShellLink& link) {
   std::string exec = ExecArgument(link.target);
-  for (const std::string& arg : SplitCommandLine(link.arguments)) exec += " " + ExecArgument(arg);
+  // Appended piece by piece: `" " + ExecArgument(arg)` inserts at the front of a temporary,
+  // which GCC 12 at -O2 wrongly reports as an overlapping memcpy (-Wrestrict).
+  for (const std::string& arg : SplitCommandLine(link.arguments)) {
+    exec += ' ';
+    exec += ExecArgument(arg);
+  }
   const std::string& title = link.description.empty() ? link.name : link.description;
 
   std::string text = "[Desktop Entry]\n";

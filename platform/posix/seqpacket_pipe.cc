@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -13,14 +12,14 @@
 
 #include "platform/pipe.h"
 #include "platform/posix/errno_status.h"
+#include "platform/posix/operator_group.h"
 #include "platform/runtime_dir.h"
 
 namespace quillon {
 namespace {
 
 constexpr int kListenBacklog = 16;
-constexpr mode_t kSocketMode = 0660;
-constexpr char kOperatorGroup[] = "quillon";
+constexpr mode_t kSocketMode = kOperatorFileMode;
 
 bool FillAddress(const std::string& path, sockaddr_un* addr) {
   std::memset(addr, 0, sizeof *addr);
@@ -28,23 +27,6 @@ bool FillAddress(const std::string& path, sockaddr_un* addr) {
   if (path.size() >= sizeof addr->sun_path) return false;
   std::memcpy(addr->sun_path, path.data(), path.size());
   return true;
-}
-
-// Gives the socket file to the operators' group when the machine has one; without the group
-// only root may connect, which is the safe side.
-void ShareWithOperators(const std::string& path) {
-  std::vector<char> buf(4096);
-  group grp;
-  group* found = nullptr;
-  while (getgrnam_r(kOperatorGroup, &grp, buf.data(), buf.size(), &found) == ERANGE &&
-         buf.size() < (1u << 20)) {
-    buf.resize(buf.size() * 2);
-  }
-  if (found != nullptr) {
-    // Only root may hand a file to a group it is not in; a failure leaves mode 0660 with the
-    // owner's group, which still admits the owner.
-    (void)chown(path.c_str(), static_cast<uid_t>(-1), found->gr_gid);
-  }
 }
 
 // Receives one message into buffer[0..size); *received is what was stored. The real length

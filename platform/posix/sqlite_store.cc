@@ -10,6 +10,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/operator_group.h"
+
 namespace quillon {
 namespace {
 
@@ -276,6 +278,7 @@ Status SqliteStore::EnsureOpen() {
 Status SqliteStore::OpenLocked() {
   opened_in_generation_ = ForkGeneration();
   CreateParentDirectories(path_);
+  CreateSharedStoreFile(path_);
   int rc =
       sqlite3_open_v2(path_.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);

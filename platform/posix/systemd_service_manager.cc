@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -72,40 +71,6 @@ int64_t MonotonicMs() {
   return int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1000000;
 }
 
-// Escapes text for a unit file value: '%' starts a specifier, so it is doubled.
-std::string EscapeSpecifiers(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '%') out += '%';
-    if (c == '\n' || c == '\r') c = ' ';
-    out += c;
-  }
-  return out;
-}
-
-// The program path as one quoted word of ExecStart=: C escapes inside double quotes, '%' and
-// '$' doubled so that neither specifiers nor variables are expanded.
-std::string QuoteExecPath(std::string_view path) {
-  std::string out = "\"";
-  for (unsigned char c : path) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '%' || c == '$') {
-      out += static_cast<char>(c);
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  out += '"';
-  return out;
-}
-
 Status StatusFromJobResult(std::string_view result) {
   if (result == "done") return kOk;
   if (result == "timeout") return kErrorServiceRequestTimeout;
@@ -142,18 +107,6 @@ std::string UnitDirectory() {
   std::string out = (dir != nullptr && dir[0] != '\0') ? dir : kDefaultUnitDirectory;
   while (out.size() > 1 && out.back() == '/') out.pop_back();
   return out;
-}
-
-std::string UnitFileText(const std::string& display_name, const std::string& program_path) {
-  std::string text;
-  text += "[Unit]\n";
-  text += "Description=" + EscapeSpecifiers(display_name) + "\n";
-  text += "\n[Service]\n";
-  text += "Type=notify\n";
-  text += "ExecStart=" + QuoteExecPath(program_path) + "\n";
-  text += "\n[Install]\n";
-  text += "WantedBy=multi-user.target\n";
-  return text;
 }
 
 Status StatusFromBusError(const sd_bus_error* error, int result) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/systemd_unit.h"
 #include "platform/service_manager.h"
 
 namespace quillon {
@@ -13,11 +14,6 @@ namespace quillon {
 // Directory the unit files are written to: $QUILLON_UNIT_DIR when set and not empty, else
 // /etc/systemd/system. No trailing separator.
 std::string UnitDirectory();
-
-// The text of the unit file for a service shown as `display_name` that runs `program_path`:
-// a Type=notify service started at boot (WantedBy=multi-user.target). The path is quoted and
-// escaped so that spaces, quotes, backslashes, '%' and '$' in it reach the program unchanged.
-std::string UnitFileText(const std::string& display_name, const std::string& program_path);
 
 // The status a D-Bus failure stands for (Windows numbers): no such unit → 1060, access
 // refused → 5, systemd not on the bus → 1722, masked → 1058, no reply in time → 1053; other

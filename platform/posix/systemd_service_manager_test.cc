@@ -36,23 +36,6 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-TEST(UnitFileTextTest, NotifyServiceStartedAtBoot) {
-  EXPECT_EQ(UnitFileText("TALVEN", "/opt/quillon/bin/TALVENSV"),
-            "[Unit]\n"
-            "Description=TALVEN\n"
-            "\n[Service]\n"
-            "Type=notify\n"
-            "ExecStart=\"/opt/quillon/bin/TALVENSV\"\n"
-            "\n[Install]\n"
-            "WantedBy=multi-user.target\n");
-}
-
-TEST(UnitFileTextTest, PathIsQuotedAndEscaped) {
-  const std::string text = UnitFileText("50% \"x\"", "/opt/my dir/a\"b\\c%d$e\nf");
-  EXPECT_THAT(text, HasSubstr("Description=50%% \"x\"\n"));
-  EXPECT_THAT(text, HasSubstr("ExecStart=\"/opt/my dir/a\\\"b\\\\c%%d$$e\\x0af\"\n"));
-}
-
 TEST(UnitDirectoryTest, EnvironmentOverridesTheDefault) {
   unsetenv("QUILLON_UNIT_DIR");
   EXPECT_EQ(UnitDirectory(), "/etc/systemd/system");

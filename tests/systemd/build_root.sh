@@ -4,8 +4,8 @@
 #
 #   build_root.sh [ROOT]      ROOT defaults to $QUILLON_NSPAWN_ROOT or
 #                             /var/cache/quillon/nspawn-root
-# Mirror: $QUILLON_DEBIAN_MIRROR, else the first deb.debian.org-style URI of the machine's
-# own apt sources, else http://deb.debian.org/debian.
+# Mirror: the one the machine's own apt configuration uses for Debian 12 ("bookworm/main", as
+# apt-cache policy lists it); without one the root is not built and the script says so.
 set -euo pipefail
 
 root=${1:-${QUILLON_NSPAWN_ROOT:-/var/cache/quillon/nspawn-root}}
@@ -18,13 +18,14 @@ if [[ -x $root/usr/lib/systemd/systemd && -f $root/.quillon-root ]] &&
   exit 0
 fi
 
-mirror=${QUILLON_DEBIAN_MIRROR:-}
+mirror=$(apt-cache policy 2>/dev/null |
+  awk '$3 == "bookworm/main" && $2 ~ /^(https?|file):/ { print $2; exit }')
 if [[ -z $mirror ]]; then
-  mirror=$(grep -hoE '^(URIs:|deb)[[:space:]]+(\[[^]]*\][[:space:]]+)?https?://[^[:space:]]+/debian/?([[:space:]]|$)' \
-             /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sources.list.d/*.list \
-             2>/dev/null | grep -oE 'https?://[^[:space:]]+' | head -n1 || true)
+  echo "build_root.sh: the machine's apt configuration names no Debian 12 (bookworm/main)" \
+    "source to build the container root from; add one to /etc/apt/sources.list.d/ and run" \
+    "apt-get update" >&2
+  exit 1
 fi
-mirror=${mirror:-http://deb.debian.org/debian}
 
 echo "building the container root $root from $mirror (once)"
 mkdir -p "$(dirname "$root")"

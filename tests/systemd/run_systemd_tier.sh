@@ -56,48 +56,12 @@ registry=$state/registry.db
 
 nspawn_pid=
 leader=
+. "$here/tier_lib.sh"
 cleanup() {
-  if [[ -n $nspawn_pid ]] && kill -0 "$nspawn_pid" 2>/dev/null; then
-    kill -TERM "$nspawn_pid" 2>/dev/null
-    for _ in $(seq 300); do kill -0 "$nspawn_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$nspawn_pid" 2>/dev/null
-    wait "$nspawn_pid" 2>/dev/null
-  fi
+  stop_container
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-failures=0
-pass() { echo "ok - $1"; }
-fail() {
-  echo "not ok - $1"
-  shift
-  for detail in "$@"; do printf '    %s\n' "$detail"; done
-  failures=$((failures + 1))
-}
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-
-# Runs a command inside the container with a clean environment.
-in_container() {
-  nsenter --target "$leader" --mount --uts --ipc --net --pid --root --wd=/ -- \
-    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"
-}
-
-# Polls `COMMAND...` every 100 ms until it succeeds or SECONDS pass; 0 when it succeeded.
-wait_for() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  while ((SECONDS < deadline)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  "$@" >/dev/null 2>&1
-}
 
 echo "# booting $root"
 systemd-nspawn --boot --register=no --keep-unit --volatile=overlay --console=pipe \
@@ -106,21 +70,7 @@ systemd-nspawn --boot --register=no --keep-unit --volatile=overlay --console=pip
   >"$work/console.log" 2>&1 </dev/null &
 nspawn_pid=$!
 
-find_leader() {
-  leader=$(pgrep -P "$nspawn_pid" -x systemd | head -n1)
-  [[ -n $leader ]]
-}
-if ! wait_for 60 find_leader; then
-  fail "container boots" "$(tail -n 20 "$work/console.log")"
-  exit 1
-fi
-find_leader
-booted() {
-  local s
-  s=$(in_container systemctl is-system-running 2>/dev/null)
-  [[ $s == running || $s == degraded ]]
-}
-if ! wait_for 120 booted; then
+if ! await_boot; then
   fail "container boots" "$(in_container systemctl is-system-running 2>&1)" \
     "$(tail -n 20 "$work/console.log")"
   exit 1
