@@ -1,49 +1,69 @@
 #ifndef QUILLON_PLATFORM_PIPE_H_
 #define QUILLON_PLATFORM_PIPE_H_
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/event.h"
 #include "platform/status.h"
 
 namespace quillon {
 
+// How long a client that the server has taken in may take to send its request; after that
+// its read fails with kErrorTimeout, so a client that connects and sends nothing cannot hold
+// a pipe.
+inline constexpr uint32_t kPipeRequestTimeoutMs = 5000;
+
+// How many connected clients a server holds at once while they have not been served. More
+// wait in the listen queue until one of them is served or its request time is up.
+inline constexpr size_t kPipeMaxClients = 32;
+
 // The server end of a named message pipe with one instance: a local socket that keeps message
-// boundaries, at RuntimeDir() + name. One client is served at a time; further clients wait in
-// the queue until the server has disconnected the current one. Only root and the members of
-// the operators' group `quillon` (where that group exists) may connect.
+// boundaries, at RuntimeDir() + name. Requests are served one at a time, in the order the
+// clients were taken in; a client whose request has not arrived yet does not hold up those
+// behind it whose requests have. While a request is being served the others wait, as clients
+// wait for a busy pipe. Only root and the members of the operators' group `quillon` (where
+// that group exists) may connect.
 //
-// Not thread-safe: one thread owns the server. Destroying it closes the pipe and removes its
-// name, so clients waiting in the queue fail.
+// Not thread-safe: one thread owns the server. Destroying it closes the pipe, every held
+// client and its name, so clients still waiting fail.
 class PipeServer {
  public:
-  // Creates the pipe `name` and starts listening. On failure returns null and stores the
+  // Creates the pipe `name` and starts listening; a client taken in has `request_timeout_ms`
+  // (kWaitInfinite: no limit) to send its request. On failure returns null and stores the
   // status in *status (when given): kErrorPipeBusy when another live server holds the name,
   // kErrorBadPathname when the path is too long, kErrorAccessDenied, ... A stale socket file
   // left by a crashed server is replaced.
-  static std::unique_ptr<PipeServer> Create(const std::string& name, Status* status);
+  static std::unique_ptr<PipeServer> Create(const std::string& name, Status* status,
+                                            uint32_t request_timeout_ms = kPipeRequestTimeoutMs);
 
   ~PipeServer();
   PipeServer(const PipeServer&) = delete;
   PipeServer& operator=(const PipeServer&) = delete;
 
-  // Signalled (readable) while a client waits to be accepted: wait on it with WaitAny together
-  // with events, then call Accept.
-  Waitable connect_waitable() const { return listen_fd_; }
+  // Signalled (readable) while there may be a client to serve: one waits in the listen queue,
+  // a held client has sent its request or gone, or a held client's request time is up. Wait
+  // on it with WaitAny together with events, then call Accept.
+  Waitable ready_waitable() const { return epoll_fd_; }
 
-  // Takes the next waiting client as the current connection, without blocking. 0 on success;
-  // kErrorTimeout when no client is waiting; kErrorPipeBusy when a client is already
-  // connected (disconnect it first); another status when the system fails.
+  // Without blocking, takes the clients waiting in the listen queue in (up to
+  // kPipeMaxClients held) and makes the first held client that is ready to be served the
+  // current connection: its request has arrived, it has gone, or its request time is up.
+  // 0 on success; kErrorTimeout when no held client is ready yet; kErrorPipeBusy when a
+  // client is already connected (disconnect it first); another status when the system fails
+  // and no client is ready.
   Status Accept();
 
   // True while a client is connected.
   bool connected() const { return conn_fd_ >= 0; }
 
   // Reads the current client's next message into buffer[0..size). Waits until it arrives, the
-  // client goes away, `abort` (when given) is signalled, or `timeout_ms` has passed.
+  // client goes away, `abort` (when given) is signalled, `timeout_ms` has passed, or the
+  // client's request time is up; a message that is already there is always read.
   // *received is the number of bytes stored (never more than size; the rest of a longer
   // message is dropped). 0 on success; kErrorMoreData when the message was cut to size;
   // kErrorReadFault when the client sent a 0-byte message, closed, or failed; kErrorTimeout;
@@ -63,12 +83,35 @@ class PipeServer {
   const std::string& path() const { return path_; }
 
  private:
-  PipeServer(std::string path, int listen_fd, int lock_fd);
+  using Deadline = std::chrono::steady_clock::time_point;
+  struct Held {
+    int fd;
+    Deadline deadline;
+  };
+
+  PipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd, int timer_fd,
+             uint32_t request_timeout_ms);
+
+  // Accepts queued clients until the queue is empty or kPipeMaxClients are held; 0, or the
+  // status of an accept that failed.
+  Status TakeInQueued();
+  // Index in held_ of the first client ready to be served, or -1.
+  int FirstReady() const;
+  // Watches the listen queue only while there is room, and sets the timer to the earliest
+  // request time of the held clients.
+  void Rearm();
 
   std::string path_;
   int listen_fd_;
   int lock_fd_;
+  int epoll_fd_;
+  int timer_fd_;
+  std::chrono::milliseconds request_timeout_;
+  bool request_timeout_infinite_;
+  bool watching_listen_ = true;
+  std::vector<Held> held_;
   int conn_fd_ = -1;
+  Deadline conn_deadline_{};
 };
 
 // The one-shot client: connects to the pipe `name` (waiting in the queue while the server is

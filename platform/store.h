@@ -18,12 +18,13 @@ enum class ValueType : uint32_t {
   kBinary = 3,
   kDword = 4,
   kMultiSz = 7,
+  kQword = 11,
 };
 
 struct StoreValue {
   std::string name;  // as first written (names match without regard to case)
   ValueType type = ValueType::kNone;
-  std::string data;  // raw bytes: DWORD little-endian 4 bytes; texts with their zero bytes
+  std::string data;  // raw bytes: DWORD (QWORD) little-endian 4 (8) bytes; texts with zeros
 };
 
 // The settings store: a tree of keys below HKEY_LOCAL_MACHINE, written as full paths with

@@ -73,7 +73,9 @@ void CommandLoop::ServeConnection(PipeServer* pipe) {
   char request[kPipeRecordSize] = {};
   char reply[kPipeRecordSize];
   size_t received = 0;
-  Status status = pipe->Read(request, sizeof request, &received, terminate_, kPipeReadTimeoutMs);
+  // The pipe ends the wait when the client's request time is up, so a silent client is
+  // answered (as a failed read) rather than waited for.
+  Status status = pipe->Read(request, sizeof request, &received, terminate_);
   if (status != kOk && status != kErrorMoreData) received = 0;
   Serve(request, received, reply);
   // As with every pipe write here, a client that has gone is not an error worth reporting.
@@ -83,7 +85,7 @@ void CommandLoop::ServeConnection(PipeServer* pipe) {
 void CommandLoop::Run(PipeServer* pipe) {
   trace_->Trace("Service Running loop start.");
   while (true) {
-    Waitable objects[] = {terminate_->waitable(), pipe->connect_waitable()};
+    Waitable objects[] = {terminate_->waitable(), pipe->ready_waitable()};
     int r = WaitAny(objects, kWaitInfinite);
     if (r == 0) {
       trace_->Trace("Service command terminate.");

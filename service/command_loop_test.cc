@@ -1,12 +1,17 @@
 #include "service/command_loop.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <future>
 #include <string>
+#include <vector>
 
 #include "common/log/event_report.h"
+#include "platform/posix/test_pipe_client.h"
 #include "service/worker_test_util.h"
 
 namespace quillon {
@@ -126,6 +131,38 @@ TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
   EXPECT_EQ(lines[lines.size() - 2], "Service Running loop end.");
   EXPECT_EQ(lines[lines.size() - 1], "All threads 1/1 terminate success.");
   EXPECT_EQ(events_.Count(kEventSuspended), 1);
+}
+
+TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  auto pipe = PipeServer::Create(kCommandPipeName, nullptr);
+  ASSERT_NE(pipe, nullptr);
+  auto running = std::async(std::launch::async, [&] { loop_.Run(pipe.get()); });
+  std::vector<int> silent;
+  for (int i = 0; i < 16; ++i) {
+    silent.push_back(ConnectSilently(kCommandPipeName));
+    ASSERT_GE(silent.back(), 0);
+  }
+  char reply[kPipeRecordSize + 1] = {};
+  size_t got = 0;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(CallNamedPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs),
+            kOk);
+  std::printf("\"02\" behind 16 silent clients answered after %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start)
+                                         .count()));
+  EXPECT_EQ(got, kPipeRecordSize);
+  EXPECT_STREQ(reply, "Heared [02]:1");
+  // The stop request ends the loop while they are all still connected, and they are let go.
+  terminate_->Set();
+  ASSERT_EQ(running.wait_for(std::chrono::milliseconds(kTestBoundMs)), std::future_status::ready);
+  EXPECT_EQ(f_.sink.Count("All threads 1/1 terminate success."), 1);
+  pipe.reset();
+  for (int fd : silent) {
+    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
+    close(fd);
+  }
 }
 
 TEST_F(CommandLoopTest, ShutdownWaitRunningOutIsTraced) {

@@ -36,7 +36,9 @@ void LimitCheckWorker::ServeMessage(PipeServer* pipe) {
   char request[kPipeRecordSize] = {};
   char reply[kPipeRecordSize] = {};
   size_t received = 0;
-  Status status = pipe->Read(request, sizeof request, &received, &stop_event(), kPipeReadTimeoutMs);
+  // The pipe ends the wait when the client's request time is up, so a silent client is
+  // answered (as a failed read) rather than waited for.
+  Status status = pipe->Read(request, sizeof request, &received, &stop_event());
   // A failed read still runs the cycle, with no part flagged, and is still answered.
   if (status != kOk && status != kErrorMoreData) received = 0;
   cycles_->OnPartsChanged(request, received, reply);
@@ -51,7 +53,7 @@ int LimitCheckWorker::RunWithPipes() {
   cycles_->Cycle(kStartReason);
   PipeServer* pipe = this->pipe(0);
   while (true) {
-    Waitable objects[] = {stop_event().waitable(), pipe->connect_waitable()};
+    Waitable objects[] = {stop_event().waitable(), pipe->ready_waitable()};
     const int r = WaitAny(objects, interval_ms);
     if (r == 0) break;
     if (r == 1) {

@@ -1,6 +1,7 @@
 #include "service/limit_check_worker.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <mutex>
@@ -9,6 +10,7 @@
 
 #include "common/settings/settings.h"
 #include "platform/fakes/memory_store.h"
+#include "platform/posix/test_pipe_client.h"
 #include "service/worker_table.h"
 #include "service/worker_test_util.h"
 
@@ -114,6 +116,27 @@ TEST_F(LimitCheckWorkerTest, StartCycleThenOneCyclePerMessage) {
   EXPECT_EQ(f_.sink.Count("Exit [LimitCheck]Running loop."), 1);
   // The pipe went with the thread.
   EXPECT_EQ(Send("1"), "fail " + std::to_string(kErrorNotFound));
+}
+
+TEST_F(LimitCheckWorkerTest, SilentClientsDoNotHoldUpAPartsChangedMessage) {
+  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  // The pipe is there once the start cycle has run.
+  WaitForCycles(1);
+  std::vector<int> silent;
+  for (int i = 0; i < 16; ++i) {
+    silent.push_back(ConnectSilently(kPartsChangePipeName));
+    ASSERT_GE(silent.back(), 0);
+  }
+  EXPECT_EQ(Send("01"), "128:Heared.");
+  EXPECT_EQ(table_.StopWorker(0), 0);
+  // Only the message ran a cycle; the silent clients were let go with the pipe.
+  std::vector<std::string> expected = {"0", "1:01"};
+  EXPECT_EQ(cycles_->Log(), expected);
+  for (int fd : silent) {
+    char reply[kPipeRecordSize];
+    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
+    close(fd);
+  }
 }
 
 TEST_F(LimitCheckWorkerTest, IntervalCyclesWhenNoMessageComes) {

@@ -20,10 +20,6 @@ inline constexpr char kPartsChangePipeName[] = "ORNAPartsChange";
 // Size of every request buffer and reply record on both pipes.
 inline constexpr size_t kPipeRecordSize = 128;
 
-// How long a connected client may take to send its request before the read counts as
-// failed, so that a silent client cannot hold a pipe for ever.
-inline constexpr uint32_t kPipeReadTimeoutMs = 5000;
-
 // The base of every worker: up to two named pipes that the worker's thread creates and
 // releases, a stop event given by the service, and the virtual run operations. A worker
 // object is shared between the service and its thread, so it outlives a thread that does not

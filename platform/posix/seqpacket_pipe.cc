@@ -1,12 +1,16 @@
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -51,9 +55,19 @@ Status ReceiveMessage(int fd, void* buffer, size_t size, size_t* received, int f
   return (msg.msg_flags & MSG_TRUNC) || static_cast<size_t>(n) > size ? kErrorMoreData : kOk;
 }
 
+// Adds `fd` to the epoll set `epoll_fd` for readability, hang-up and error; false with errno
+// set when the system refuses.
+bool Watch(int epoll_fd, int fd) {
+  epoll_event event{};
+  event.events = EPOLLIN | EPOLLRDHUP;
+  event.data.fd = fd;
+  return epoll_ctl(epoll_fd, EPOLL_CTL_ADD, fd, &event) == 0;
+}
+
 }  // namespace
 
-std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* status) {
+std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* status,
+                                               uint32_t request_timeout_ms) {
   Status dummy;
   if (status == nullptr) status = &dummy;
   *status = EnsureRuntimeDir();
@@ -84,57 +98,148 @@ std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* 
     return nullptr;
   }
   unlink(path.c_str());
+  int epoll_fd = -1;
+  int timer_fd = -1;
   // Permissions are fixed between bind and listen: until listen nobody can connect, so no
   // client ever sees the file with the default mode.
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      chmod(path.c_str(), kSocketMode) != 0) {
-    *status = StatusFromErrno(errno);
-    close(fd);
-    unlink(path.c_str());
-    close(lock_fd);
-    return nullptr;
+  bool ok = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            chmod(path.c_str(), kSocketMode) == 0;
+  if (ok) {
+    ShareWithOperators(path);
+    // One descriptor to wait on for the listen queue, every held client and the timer of
+    // their request times, so the owner's wait loop stays a wait on one object.
+    epoll_fd = epoll_create1(EPOLL_CLOEXEC);
+    timer_fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    ok = epoll_fd >= 0 && timer_fd >= 0 && listen(fd, kListenBacklog) == 0 &&
+         Watch(epoll_fd, timer_fd) && Watch(epoll_fd, fd);
   }
-  ShareWithOperators(path);
-  if (listen(fd, kListenBacklog) != 0) {
+  if (!ok) {
     *status = StatusFromErrno(errno);
+    if (timer_fd >= 0) close(timer_fd);
+    if (epoll_fd >= 0) close(epoll_fd);
     close(fd);
     unlink(path.c_str());
     close(lock_fd);
     return nullptr;
   }
   *status = kOk;
-  return std::unique_ptr<PipeServer>(new PipeServer(std::move(path), fd, lock_fd));
+  return std::unique_ptr<PipeServer>(
+      new PipeServer(std::move(path), fd, lock_fd, epoll_fd, timer_fd, request_timeout_ms));
 }
 
-PipeServer::PipeServer(std::string path, int listen_fd, int lock_fd)
-    : path_(std::move(path)), listen_fd_(listen_fd), lock_fd_(lock_fd) {}
+PipeServer::PipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd, int timer_fd,
+                       uint32_t request_timeout_ms)
+    : path_(std::move(path)),
+      listen_fd_(listen_fd),
+      lock_fd_(lock_fd),
+      epoll_fd_(epoll_fd),
+      timer_fd_(timer_fd),
+      request_timeout_(request_timeout_ms),
+      request_timeout_infinite_(request_timeout_ms == kWaitInfinite) {
+  held_.reserve(kPipeMaxClients);
+}
 
 PipeServer::~PipeServer() {
   Disconnect();
+  for (const Held& client : held_) close(client.fd);
   // The name goes before the lock is released, so a successor never loses its fresh socket.
   unlink(path_.c_str());
   close(listen_fd_);
+  close(timer_fd_);
+  close(epoll_fd_);
   close(lock_fd_);
+}
+
+Status PipeServer::TakeInQueued() {
+  while (held_.size() < kPipeMaxClients) {
+    int fd;
+    do {
+      fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      return errno == EAGAIN || errno == EWOULDBLOCK ? kOk : StatusFromErrno(errno);
+    }
+    if (!Watch(epoll_fd_, fd)) {
+      const Status status = StatusFromErrno(errno);
+      close(fd);
+      return status;
+    }
+    Deadline deadline = Deadline::max();
+    if (!request_timeout_infinite_) deadline = std::chrono::steady_clock::now() + request_timeout_;
+    held_.push_back({fd, deadline});
+  }
+  return kOk;
+}
+
+int PipeServer::FirstReady() const {
+  if (held_.empty()) return -1;
+  std::vector<pollfd> fds(held_.size());
+  for (size_t i = 0; i < held_.size(); ++i) fds[i] = {held_[i].fd, POLLIN | POLLRDHUP, 0};
+  int n;
+  do {
+    n = poll(fds.data(), fds.size(), 0);
+  } while (n < 0 && errno == EINTR);
+  const Deadline now = std::chrono::steady_clock::now();
+  // Taken-in order: the client that has waited longest goes first, and a silent client whose
+  // time is up is answered before the request time of the next one runs out too.
+  for (size_t i = 0; i < held_.size(); ++i) {
+    if ((n > 0 && fds[i].revents != 0) || held_[i].deadline <= now) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void PipeServer::Rearm() {
+  // A full house leaves new clients in the listen queue; watching it then would only wake
+  // the owner for nothing, over and over.
+  const bool room = held_.size() < kPipeMaxClients;
+  if (room != watching_listen_) {
+    if (room) {
+      watching_listen_ = Watch(epoll_fd_, listen_fd_);
+    } else {
+      watching_listen_ = epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, listen_fd_, nullptr) != 0;
+    }
+  }
+  uint64_t expirations;
+  (void)!read(timer_fd_, &expirations, sizeof expirations);
+  itimerspec when{};
+  Deadline earliest = Deadline::max();
+  for (const Held& client : held_) earliest = std::min(earliest, client.deadline);
+  if (earliest != Deadline::max()) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        earliest - std::chrono::steady_clock::now());
+    // A time already up still arms the timer (an all-zero value would disarm it).
+    const int64_t ns = std::max<int64_t>(left.count(), 1);
+    when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+    when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+  }
+  timerfd_settime(timer_fd_, 0, &when, nullptr);
 }
 
 Status PipeServer::Accept() {
   if (conn_fd_ >= 0) return kErrorPipeBusy;
-  int fd;
-  do {
-    fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return kErrorTimeout;
-    return StatusFromErrno(errno);
+  const Status taken_in = TakeInQueued();
+  const int ready = FirstReady();
+  if (ready >= 0) {
+    conn_fd_ = held_[ready].fd;
+    conn_deadline_ = held_[ready].deadline;
+    epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, conn_fd_, nullptr);
+    held_.erase(held_.begin() + ready);
   }
-  conn_fd_ = fd;
-  return kOk;
+  Rearm();
+  if (ready >= 0) return kOk;
+  return taken_in != kOk ? taken_in : kErrorTimeout;
 }
 
 Status PipeServer::Read(void* buffer, size_t size, size_t* received, const Event* abort,
                         uint32_t timeout_ms) {
   *received = 0;
   if (conn_fd_ < 0) return kErrorInvalidHandle;
+  if (conn_deadline_ != Deadline::max()) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        conn_deadline_ - std::chrono::steady_clock::now());
+    const int64_t left_ms = std::max<int64_t>(left.count(), 0);
+    if (left_ms < timeout_ms) timeout_ms = static_cast<uint32_t>(left_ms);
+  }
   Waitable objects[2] = {conn_fd_, abort != nullptr ? abort->waitable() : kInvalidWaitable};
   int r = WaitAny(std::span<const Waitable>(objects, abort != nullptr ? 2 : 1), timeout_ms);
   if (r == kWaitTimeout) return kErrorTimeout;

@@ -1,38 +1,41 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <future>
 #include <string>
+#include <vector>
 
 #include "platform/pipe.h"
+#include "platform/posix/test_pipe_client.h"
 #include "platform/posix/test_runtime_dir.h"
 #include "platform/runtime_dir.h"
 
 namespace quillon {
 namespace {
 
-int ConnectRaw(const std::string& path) {
-  int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 constexpr uint32_t kBound = 10000;  // ms; only a hung test ever waits this long
+
+// Waits until a client is ready to be served and makes it the current one; false when none
+// comes within the bound.
+bool AcceptNext(PipeServer* server) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBound);
+  while (std::chrono::steady_clock::now() < give_up) {
+    if (WaitOne(server->ready_waitable(), kBound) != 0) return false;
+    // A wake for a client that has connected but not yet sent only leads to the next wait.
+    if (server->Accept() == kOk) return true;
+  }
+  return false;
+}
 
 // Serves one client on `server`: waits for it, reads its message, replies with `reply`.
 std::string ServeOne(PipeServer* server, const std::string& reply) {
-  if (WaitOne(server->connect_waitable(), kBound) != 0) return "<no client>";
-  if (server->Accept() != kOk) return "<accept failed>";
+  if (!AcceptNext(server)) return "<no client>";
   char buf[128];
   size_t got = 0;
   Status s = server->Read(buf, sizeof buf, &got, nullptr, kBound);
@@ -114,9 +117,7 @@ TEST(PipeTest, LongRequestAndLongReplyAreCut) {
   auto server = PipeServer::Create("P", nullptr);
   ASSERT_NE(server, nullptr);
   auto served = std::async(std::launch::async, [&] {
-    if (WaitOne(server->connect_waitable(), kBound) != 0 || server->Accept() != kOk) {
-      return std::string("no client");
-    }
+    if (!AcceptNext(server.get())) return std::string("no client");
     char buf[128];
     size_t n = 0;
     Status s = server->Read(buf, sizeof buf, &n, nullptr, kBound);
@@ -145,15 +146,14 @@ TEST(PipeTest, BusyServerKeepsClientsQueuedAndServesInTurn) {
     return s == kOk ? std::string(reply, got) : "fail " + std::to_string(s);
   };
   auto a = std::async(std::launch::async, call, "a");
-  ASSERT_EQ(WaitOne(server->connect_waitable(), kBound), 0);
-  ASSERT_EQ(server->Accept(), kOk);
+  ASSERT_TRUE(AcceptNext(server.get()));
   EXPECT_EQ(server->Accept(), kErrorPipeBusy);
   auto b = std::async(std::launch::async, call, "b");
   char buf[16];
   size_t n;
   ASSERT_EQ(server->Read(buf, sizeof buf, &n, nullptr, kBound), kOk);
   // The second client is queued while the first is being served.
-  ASSERT_EQ(WaitOne(server->connect_waitable(), kBound), 0);
+  ASSERT_EQ(WaitOne(server->ready_waitable(), kBound), 0);
   server->Write("A", 1);
   server->Disconnect();
   EXPECT_EQ(a.get(), "A");
@@ -163,17 +163,16 @@ TEST(PipeTest, BusyServerKeepsClientsQueuedAndServesInTurn) {
 
 TEST(PipeTest, ReadEndsOnAbortTimeoutAndHangUp) {
   ScopedRuntimeDir rt;
-  auto server = PipeServer::Create("P", nullptr);
+  // No request time at all: a silent client is handed over at once, its time already up.
+  auto server = PipeServer::Create("P", nullptr, 0);
   ASSERT_NE(server, nullptr);
   char buf[8];
   size_t n;
   EXPECT_EQ(server->Read(buf, sizeof buf, &n), kErrorInvalidHandle);
-  // A client that connects and stays silent must not hold the server for ever.
-  int client = ConnectRaw(server->path());
+  int client = ConnectSilently("P");
   ASSERT_GE(client, 0);
-  ASSERT_EQ(WaitOne(server->connect_waitable(), kBound), 0);
-  ASSERT_EQ(server->Accept(), kOk);
-  EXPECT_EQ(server->Read(buf, sizeof buf, &n, nullptr, 1), kErrorTimeout);
+  ASSERT_TRUE(AcceptNext(server.get()));
+  EXPECT_EQ(server->Read(buf, sizeof buf, &n, nullptr, kBound), kErrorTimeout);
   Event abort;
   abort.Set();
   EXPECT_EQ(server->Read(buf, sizeof buf, &n, &abort, kBound), kErrorInvalidFunction);
@@ -182,6 +181,118 @@ TEST(PipeTest, ReadEndsOnAbortTimeoutAndHangUp) {
   EXPECT_EQ(server->Write("x", 1), kErrorWriteFault);
   server->Disconnect();
   EXPECT_FALSE(server->connected());
+}
+
+// The number of open descriptors of this process.
+int OpenDescriptors() {
+  DIR* dir = opendir("/proc/self/fd");
+  int n = 0;
+  while (readdir(dir) != nullptr) ++n;
+  closedir(dir);
+  return n;
+}
+
+// Serves `server` until a request equal to `wanted` has been answered; every other client
+// is answered with its read's status. The statuses in the order served.
+std::vector<std::string> ServeUntil(PipeServer* server, const std::string& wanted) {
+  std::vector<std::string> served;
+  while (served.empty() || served.back() != wanted) {
+    if (WaitOne(server->ready_waitable(), kBound) != 0) return {"<no client>"};
+    if (server->Accept() != kOk) continue;
+    char buf[128] = {};
+    size_t got = 0;
+    Status s = server->Read(buf, sizeof buf, &got, nullptr, kBound);
+    served.push_back(s == kOk ? std::string(buf, got) : "<read " + std::to_string(s) + ">");
+    char reply[128] = {};
+    std::memcpy(reply, served.back().data(), std::min(served.back().size(), sizeof reply - 1));
+    server->Write(reply, sizeof reply);
+    server->Disconnect();
+  }
+  return served;
+}
+
+TEST(PipeTest, SilentClientsDoNotHoldUpAWellFormedRequest) {
+  ScopedRuntimeDir rt;
+  auto server = PipeServer::Create("P", nullptr);
+  ASSERT_NE(server, nullptr);
+  std::vector<int> silent;
+  for (int i = 0; i < 16; ++i) {
+    silent.push_back(ConnectSilently("P"));
+    ASSERT_GE(silent.back(), 0);
+  }
+  // A slow client, connected before the well-formed one, sends only once that one is served.
+  int slow = ConnectSilently("P");
+  ASSERT_GE(slow, 0);
+  const auto start = std::chrono::steady_clock::now();
+  auto call = std::async(std::launch::async, [] {
+    char reply[129] = {};
+    size_t got = 0;
+    Status s = CallNamedPipeTimed("P", "02", 3, reply, sizeof reply, &got, kBound);
+    return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
+  });
+  EXPECT_EQ(ServeUntil(server.get(), std::string("02", 3)),
+            std::vector<std::string>{std::string("02", 3)});
+  EXPECT_EQ(call.get(), "128:02");
+  std::printf("reply behind 16 silent clients and a slow one after %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start)
+                                         .count()));
+  ASSERT_EQ(send(slow, "late", 4, 0), 4);
+  EXPECT_EQ(ServeUntil(server.get(), "late"), std::vector<std::string>{"late"});
+  char reply[129] = {};
+  EXPECT_EQ(recv(slow, reply, sizeof reply, 0), 128);
+  EXPECT_STREQ(reply, "late");
+  close(slow);
+  for (int fd : silent) close(fd);
+}
+
+TEST(PipeTest, SilentClientIsAnsweredWhenItsTimeIsUpAndNothingLeaks) {
+  ScopedRuntimeDir rt;
+  const int before = OpenDescriptors();
+  {
+    auto server = PipeServer::Create("P", nullptr, 50);
+    ASSERT_NE(server, nullptr);
+    // More clients than the server holds at once: the rest wait in the listen queue, and
+    // each one in turn gets the outcome of a failed read once its time is up.
+    // Connected from another thread: past the listen queue's length a connect waits until
+    // the server takes clients in.
+    auto connecting = std::async(std::launch::async, [&] {
+      std::vector<int> fds;
+      for (size_t i = 0; i < kPipeMaxClients + 4; ++i) fds.push_back(ConnectSilently("P"));
+      return fds;
+    });
+    for (size_t answered = 0; answered < kPipeMaxClients + 4;) {
+      ASSERT_EQ(WaitOne(server->ready_waitable(), kBound), 0);
+      // Woken for a client in the queue only: nobody's time is up yet.
+      if (server->Accept() != kOk) continue;
+      char buf[8];
+      size_t got = 99;
+      EXPECT_EQ(server->Read(buf, sizeof buf, &got, nullptr, kBound), kErrorTimeout);
+      EXPECT_EQ(got, 0u);
+      char zeros[128] = {};
+      EXPECT_EQ(server->Write(zeros, sizeof zeros), kOk);
+      server->Disconnect();
+      ++answered;
+    }
+    std::vector<int> silent = connecting.get();
+    // Every client got its record; a client that still sends afterwards finds the
+    // connection closed.
+    for (int fd : silent) {
+      char reply[129];
+      EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 128);
+      EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
+    }
+    // Clients still held or queued when the server goes are closed with it.
+    int held = ConnectSilently("P");
+    ASSERT_EQ(WaitOne(server->ready_waitable(), kBound), 0);
+    server->Accept();
+    server.reset();
+    char reply[8];
+    EXPECT_EQ(recv(held, reply, sizeof reply, 0), 0);
+    close(held);
+    for (int fd : silent) close(fd);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace

@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
+#include "platform/pipe.h"
+#include "platform/posix/test_pipe_client.h"
 #include "tests/pipe/service_sandbox.h"
 
 namespace quillon {
 namespace {
 
 constexpr uint32_t kBoundMs = 20000;  // only a hung service ever makes a test wait this long
+constexpr size_t kRecordSize = 128;   // every reply on both pipes
 
 std::string Z(const std::string& text) { return text + std::string(1, '\0'); }
 
@@ -136,6 +143,46 @@ TEST_F(PipeSystemTest, PartsChangedMessagesAndNotices) {
   EXPECT_EQ(box_.Call("ORNAPartsChange", "00000", &n), "Heared.");
   EXPECT_EQ(box_.Call("ORNAPartsChange", "", &n), "Heared.");
   StopService();
+}
+
+TEST_F(PipeSystemTest, SilentClientsHoldUpNoOne) {
+  StartService();
+  struct Case {
+    const char* pipe;
+    std::string request;
+    const char* reply;
+  };
+  const Case cases[] = {{"ORNA_PIPE", Z("02"), "Heared [02]:1"},
+                        {"ORNAPartsChange", Z(std::string(23, '0')), "Heared."}};
+  std::vector<int> silent;
+  for (const Case& c : cases) {
+    for (int i = 0; i < 10; ++i) {
+      silent.push_back(ConnectSilently(c.pipe));
+      ASSERT_GE(silent.back(), 0);
+    }
+    // Bounded well past the time ten silent clients once cost (5 s each), so the figure can
+    // be measured either way.
+    char reply[kRecordSize + 1] = {};
+    size_t n = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CallNamedPipeTimed(c.pipe, c.request.data(), c.request.size(), reply, kRecordSize, &n,
+                                 90000),
+              kOk);
+    const auto delay = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(n, kRecordSize);
+    EXPECT_STREQ(reply, c.reply);
+    std::printf("%s: reply behind 10 silent clients after %lld ms\n", c.pipe,
+                static_cast<long long>(delay.count()));
+  }
+  // A stop is served at once while the silent clients are still connected.
+  const auto start = std::chrono::steady_clock::now();
+  StopService();
+  std::printf("stop with 20 silent clients connected took %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start)
+                                         .count()));
+  for (int fd : silent) close(fd);
 }
 
 }  // namespace

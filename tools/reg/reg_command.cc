@@ -1,6 +1,7 @@
 #include "tools/reg/reg_command.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -30,8 +31,10 @@ constexpr char kUsage[] =
     "  /v NAME    the value NAME;  /ve  the default (unnamed) value;  /va  all values\n"
     "  /s         query: the key and all its subkeys;  add: separator of REG_MULTI_SZ\n"
     "             strings (default \\0)\n"
-    "  /t TYPE    REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_BINARY\n"
-    "  /d DATA    the data: REG_DWORD as decimal or 0x hex, REG_BINARY as hex digits\n"
+    "  /t TYPE    REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD,\n"
+    "             REG_BINARY\n"
+    "  /d DATA    the data: REG_DWORD and REG_QWORD as decimal or 0x hex, REG_BINARY as\n"
+    "             hex digits\n"
     "  /f         do not ask before overwriting or deleting\n"
     "  /y         export: overwrite FILE without asking\n"
     "\n"
@@ -84,6 +87,7 @@ constexpr TypeName kTypeNames[] = {
     {ValueType::kNone, "REG_NONE"},          {ValueType::kSz, "REG_SZ"},
     {ValueType::kExpandSz, "REG_EXPAND_SZ"}, {ValueType::kBinary, "REG_BINARY"},
     {ValueType::kDword, "REG_DWORD"},        {ValueType::kMultiSz, "REG_MULTI_SZ"},
+    {ValueType::kQword, "REG_QWORD"},
 };
 
 std::string NameOfType(ValueType type) {
@@ -110,10 +114,16 @@ std::string UpperHex(std::string_view bytes) {
   return out;
 }
 
-uint32_t DwordOf(std::string_view data) {
-  uint32_t value = 0;
-  std::memcpy(&value, data.data(), 4);
+// The number in the first `size` bytes of `data`, little-endian as the registry stores it.
+uint64_t NumberOf(std::string_view data, size_t size) {
+  uint64_t value = 0;
+  for (size_t i = size; i-- > 0;) value = value << 8 | static_cast<unsigned char>(data[i]);
   return value;
+}
+
+// The byte count of a number type (REG_DWORD 4, REG_QWORD 8); 0 for every other type.
+size_t NumberSize(ValueType type) {
+  return type == ValueType::kDword ? 4 : type == ValueType::kQword ? 8 : 0;
 }
 
 // The strings of a REG_MULTI_SZ, without the empty string that ends the list.
@@ -134,9 +144,10 @@ std::vector<std::string> SplitMulti(std::string_view data) {
 std::string QueryData(const StoreValue& v) {
   switch (v.type) {
     case ValueType::kDword:
-      if (v.data.size() == 4) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "0x%" PRIx32, DwordOf(v.data));
+    case ValueType::kQword:
+      if (v.data.size() == NumberSize(v.type)) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "0x%" PRIx64, NumberOf(v.data, v.data.size()));
         return buf;
       }
       break;
@@ -205,7 +216,7 @@ std::string ExportLine(const StoreValue& v) {
     case ValueType::kDword:
       if (v.data.size() == 4) {
         char buf[24];
-        std::snprintf(buf, sizeof buf, "dword:%08" PRIx32, DwordOf(v.data));
+        std::snprintf(buf, sizeof buf, "dword:%08" PRIx64, NumberOf(v.data, 4));
         return name + buf;
       }
       break;
@@ -440,23 +451,24 @@ bool RegRunner::EncodeData(ValueType type, std::string* data) {
     return false;
   };
   switch (type) {
-    case ValueType::kDword: {
+    case ValueType::kDword:
+    case ValueType::kQword: {
+      const size_t size = NumberSize(type);
+      const uint64_t max = size == 8 ? UINT64_MAX : UINT32_MAX;
       uint64_t value = 0;
       if (Has("d")) {
         const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-        const std::string digits = hex ? text.substr(2) : text;
-        const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-        if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos ||
-            digits.size() > 10) {
-          return invalid("give a number from 0 to 4294967295, decimal or 0x hex.");
-        }
-        value = std::stoull(digits, nullptr, hex ? 16 : 10);
-        if (value > 0xFFFFFFFFull) {
-          return invalid("give a number from 0 to 4294967295, decimal or 0x hex.");
+        const char* first = text.data() + (hex ? 2 : 0);
+        const char* last = text.data() + text.size();
+        // from_chars takes no sign and no prefix, and reports a number too large for 64 bits.
+        const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
+        if (first == last || end != last || error != std::errc() || value > max) {
+          return invalid("give a number from 0 to " + std::to_string(max) + ", decimal or 0x hex.");
         }
       }
-      uint32_t dword = static_cast<uint32_t>(value);
-      data->assign(reinterpret_cast<const char*>(&dword), 4);
+      data->clear();
+      // Little-endian, as the registry stores numbers whatever the machine.
+      for (size_t i = 0; i < size; ++i) data->push_back(static_cast<char>(value >> (8 * i)));
       return true;
     }
     case ValueType::kSz:
@@ -511,7 +523,8 @@ int RegRunner::Add(const Key& key) {
     std::optional<ValueType> parsed = TypeFromName(Value("t"));
     if (!parsed) {
       return Error("ERROR: Invalid type \"" + Value("t") +
-                   "\": use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD or REG_BINARY.");
+                   "\": use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD or "
+                   "REG_BINARY.");
     }
     type = *parsed;
   }

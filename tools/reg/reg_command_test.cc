@@ -94,7 +94,7 @@ TEST_F(RegCommandTest, BadCommandLinesGiveOneErrorLineAndChangeNothing) {
       {{"query", "SOFTWARE\\Morvath"}, "Invalid key name"},
       {{"add", "HKLM\\SOFTWARE\\\\X", "/v", "a"}, "Invalid key name"},
       {{"add", "HKLM", "/v", "a"}, "Invalid key name"},
-      {{"add", "HKLM\\S", "/v", "a", "/t", "REG_QWORD"}, "Invalid type \"REG_QWORD\""},
+      {{"add", "HKLM\\S", "/v", "a", "/t", "REG_WORD"}, "Invalid type \"REG_WORD\""},
       {{"add", "HKLM\\S", "/v", "a", "/t", "REG_DWORD", "/d", "abc"}, "for REG_DWORD"},
       {{"add", "HKLM\\S", "/v", "a", "/t", "REG_DWORD", "/d", "-1"}, "for REG_DWORD"},
       {{"add", "HKLM\\S", "/v", "a", "/t", "REG_DWORD", "/d", "4294967296"}, "for REG_DWORD"},
@@ -294,6 +294,35 @@ TEST_F(RegExportTest, ExportWritesTheRegFileFormat) {
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/n.reg"));
   ExpectOneLineError(Run({"export", "HKLM\\SOFTWARE", dir_ + "/no/such/dir.reg"}),
                      "Cannot write the file");
+}
+
+TEST_F(RegExportTest, QwordIsStoredShownAndExportedAsRegDoes) {
+  const std::string key = "HKLM\\SOFTWARE\\Q";
+  ASSERT_EQ(Run({"add", key, "/v", "Max", "/t", "REG_QWORD", "/d", "18446744073709551615"}), 0);
+  EXPECT_EQ(Bytes("SOFTWARE\\Q", "Max"), std::string(8, '\xff'));
+  ASSERT_EQ(Run({"add", key, "/v", "Big", "/t", "reg_qword", "/d", "0x100000000"}), 0);
+  EXPECT_EQ(Bytes("SOFTWARE\\Q", "Big"), std::string("\0\0\0\0\x01\0\0\0", 8));
+  ASSERT_EQ(Run({"add", key, "/v", "Zero", "/t", "REG_QWORD"}), 0);
+  EXPECT_EQ(Bytes("SOFTWARE\\Q", "Zero"), std::string(8, '\0'));
+  for (const char* data : {"18446744073709551616", "0x10000000000000000", "-1", "1e3", ""}) {
+    ExpectOneLineError(Run({"add", key, "/v", "Max", "/t", "REG_QWORD", "/d", data}),
+                       "from 0 to 18446744073709551615");
+  }
+  EXPECT_EQ(Bytes("SOFTWARE\\Q", "Max"), std::string(8, '\xff'));
+
+  ASSERT_EQ(Run({"query", key}), 0);
+  EXPECT_EQ(out_.str(),
+            "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Q\n"
+            "    Big    REG_QWORD    0x100000000\n"
+            "    Max    REG_QWORD    0xffffffffffffffff\n"
+            "    Zero    REG_QWORD    0x0\n");
+  const std::string file = dir_ + "/q.reg";
+  ASSERT_EQ(Run({"export", key, file}), 0);
+  EXPECT_EQ(Read(file),
+            "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\n"
+            "\"Big\"=hex(b):00,00,00,00,01,00,00,00\n"
+            "\"Max\"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff\n"
+            "\"Zero\"=hex(b):00,00,00,00,00,00,00,00\n\n");
 }
 
 TEST_F(RegExportTest, StoreFailuresNameTheStoreAndTheCause) {
