@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <systemd/sd-bus.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -157,13 +158,17 @@ class DbusKoriTransport : public KoriTransport {
     sd_bus_slot* slot = nullptr;
     int r = sd_bus_call_async(bus_, &slot, request, OnReply, &pending, timeout_usec);
     if (r < 0) return -r;
+    // The deadline is kept here as well: the bus library does not always report the call's
+    // own time-out as the time of its next processing.
+    const uint64_t deadline = MonotonicUsec() + timeout_usec;
     int code = 0;
     while (!pending.done && code == 0) {
       r = sd_bus_process(bus_, nullptr);
       if (r < 0) {
         code = -r;
       } else if (r == 0) {
-        code = WaitForBus();
+        const uint64_t now = MonotonicUsec();
+        code = now >= deadline ? ETIMEDOUT : WaitForBus(deadline - now);
       }
     }
     // Dropping the slot forgets a call still on its way: a late answer is thrown away.
@@ -174,22 +179,23 @@ class DbusKoriTransport : public KoriTransport {
     return 0;
   }
 
-  // Waits until the bus has work (I/O or its next time-out, which ends an unanswered call)
-  // or the abandon event is signalled. 0, ECANCELED, or the failure's code.
-  int WaitForBus() {
+  // Waits until the bus has work (I/O or its own next time-out), `left_usec` have passed, or
+  // the abandon event is signalled. 0, ECANCELED, or the failure's code.
+  int WaitForBus(uint64_t left_usec) {
     const int fd = sd_bus_get_fd(bus_);
     if (fd < 0) return -fd;
     const int events = sd_bus_get_events(bus_);
     if (events < 0) return -events;
-    uint64_t until = 0;
+    uint64_t until = UINT64_MAX;
     int r = sd_bus_get_timeout(bus_, &until);
     if (r < 0) return -r;
-    int timeout_ms = -1;
+    uint64_t wait_usec = left_usec;
     if (until != UINT64_MAX) {
       const uint64_t now = MonotonicUsec();
-      const uint64_t left_ms = until > now ? (until - now + 999) / 1000 : 0;
-      timeout_ms = left_ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left_ms);
+      wait_usec = std::min(wait_usec, until > now ? until - now : 0);
     }
+    const uint64_t wait_ms = (wait_usec + 999) / 1000;
+    const int timeout_ms = wait_ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(wait_ms);
     pollfd fds[2] = {{fd, static_cast<short>(events), 0}, {abandon_, POLLIN, 0}};
     const nfds_t count = abandon_ == kInvalidWaitable ? 1 : 2;
     if (poll(fds, count, timeout_ms) < 0) return errno == EINTR ? 0 : errno;
