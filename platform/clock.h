@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/event.h"
+
 namespace quillon {
 
 // A local calendar date and time, as the operator's wall clock shows it.
@@ -29,6 +31,12 @@ class Clock {
   // Pauses the calling thread for `milliseconds` (the retry waits of the start-up and the
   // short pauses of the notification dispatch). A fake clock advances its time instead.
   virtual void Sleep(uint32_t milliseconds) = 0;
+
+  // Pauses like Sleep, but ends as soon as `stop` is signalled (at once when it already is):
+  // the long pauses of the start that a stop request must cut short. Returns true when the
+  // whole pause passed, false when `stop` ended it. kInvalidWaitable: a plain Sleep, true.
+  // A fake clock advances its time only by a pause that was not stopped.
+  virtual bool Pause(uint32_t milliseconds, Waitable stop) = 0;
 };
 
 }  // namespace quillon

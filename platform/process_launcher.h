@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/event.h"
 #include "platform/status.h"
 
 namespace quillon {
@@ -32,6 +33,13 @@ class ProcessLauncher {
   // could not be started.
   virtual Status Run(std::string_view command_line, std::string_view working_directory,
                      uint32_t* exit_code) = 0;
+
+  // Runs like Run, but gives up on the program once `stop` is signalled: the program and
+  // every process it started in its own process group are ended (asked to end, then killed
+  // after a short grace) and reaped, and kErrorOperationAborted is returned, within about a
+  // quarter of a second of the signal. kInvalidWaitable: the same as Run.
+  virtual Status RunUntil(std::string_view command_line, std::string_view working_directory,
+                          Waitable stop, uint32_t* exit_code) = 0;
 };
 
 }  // namespace quillon

@@ -26,6 +26,7 @@ inline constexpr Status kErrorBadPathname = 161;
 inline constexpr Status kErrorAlreadyExists = 183;
 inline constexpr Status kErrorPipeBusy = 231;
 inline constexpr Status kErrorMoreData = 234;
+inline constexpr Status kErrorOperationAborted = 995;  // a wait ended by a stop request
 inline constexpr Status kErrorTimeout = 1460;
 inline constexpr Status kErrorServiceDoesNotExist = 1060;
 inline constexpr Status kErrorServiceNotActive = 1062;

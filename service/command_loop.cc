@@ -99,6 +99,15 @@ void CommandLoop::Run(PipeServer* pipe) {
       WaitOne(terminate_->waitable(), kWaitInfinite);
     }
   }
+  EndLoop();
+}
+
+void CommandLoop::StopBeforeServing() {
+  trace_->Trace("Service command terminate.");
+  EndLoop();
+}
+
+void CommandLoop::EndLoop() {
   trace_->Trace("Service Running loop end.");
   if (workers_->StopForShutdown(0)) {
     trace_->Tracef("All threads %ld/%ld terminate success.", 1L, 1L);

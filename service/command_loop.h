@@ -41,8 +41,15 @@ class CommandLoop {
   // %ld/%ld terminate success." with the service-stopped event.
   void Run(PipeServer* pipe);
 
+  // The end of Run for a stop request that came before there was anything to serve (during
+  // the start-time hardware step): "Service command terminate.", "Service Running loop
+  // end." and the worker's stop with its trace line and event, as Run ends.
+  void StopBeforeServing();
+
  private:
   void ServeConnection(PipeServer* pipe);
+  // Run's closing steps: "Service Running loop end." and the worker's stop.
+  void EndLoop();
 
   TraceLog* trace_;
   EventLog* event_log_;

@@ -12,40 +12,63 @@
 
 namespace quillon {
 
-HardwareInit::HardwareInit(const ServiceEnv& env) : env_(env) {}
+HardwareInit::HardwareInit(const ServiceEnv& env, Waitable stop)
+    : env_(env), stop_(stop), kori_(env.kori) {}
 
 HardwareFacts HardwareInit::Run() {
+  // The management calls of the step end at once on a stop request, like its pauses.
+  if (env_.kori != nullptr) env_.kori->SetAbandon(stop_);
+  HardwareFacts facts = RunSteps();
+  if (env_.kori != nullptr) env_.kori->SetAbandon(kInvalidWaitable);
+  facts.stopped = Stopped();
+  return facts;
+}
+
+HardwareFacts HardwareInit::RunSteps() {
   HardwareFacts facts;
   WriteModelType(env_.store, env_.store->KeyExists(kQrtvmonKey) == kOk ? 1 : 0);
   facts.cabinet_number = ReadCabinetNumber();
+  if (Stopped()) return facts;
   ReadCabinetModel(facts.cabinet_number);
+  if (Stopped()) return facts;
   facts.raid_batteries = SetUpRaidBatteries();
+  if (Stopped()) return facts;
   ReadOperatingHours(facts.cabinet_number, &facts);
+  if (Stopped()) return facts;
   CheckPsu();
   return facts;
 }
 
+bool HardwareInit::Stopped() const { return stop_ != kInvalidWaitable && WaitOne(stop_, 0) == 0; }
+
 uint32_t HardwareInit::ReadCabinetNumber() {
   uint32_t cabinet = 0;
+  bool silent = true;
   for (int attempt = 0; attempt < kCabinetTries; ++attempt) {
     if (attempt > 0) {
-      env_.clock->Sleep(kCabinetRetryPauseMs);
+      if (!env_.clock->Pause(kCabinetRetryPauseMs, stop_)) return 0;
       env_.trace->Tracef("KORI retry [count = %ld].", static_cast<long>(attempt));
     }
     cabinet = 0;
-    int32_t status = env_.kori ? env_.kori->KoriReadCabinetNumber(&cabinet) : kKoriNoConnection;
+    int32_t status = kori_ ? kori_->KoriReadCabinetNumber(&cabinet) : kKoriNoConnection;
+    if (Stopped()) return 0;
     if (status == 0) {
       env_.trace->Tracef("KORI enable [CabinetNr = %ld].", static_cast<long>(cabinet));
       return cabinet;
     }
+    if (kori_ != nullptr && !kori_->server_silent()) silent = false;
   }
+  // A server that never answered would cost a full time-out for each of the reads still to
+  // come; it is left alone for the rest of the step instead.
+  if (silent) kori_ = nullptr;
   return 0;
 }
 
 void HardwareInit::ReadCabinetModel(uint32_t cabinet) {
   char model[kCabinetModelSize] = "";
-  if (env_.kori == nullptr ||
-      env_.kori->KoriReadCabinetModel(model, sizeof(model), static_cast<int32_t>(cabinet)) != 0) {
+  if (kori_ == nullptr ||
+      kori_->KoriReadCabinetModel(model, sizeof(model), static_cast<int32_t>(cabinet)) != 0 ||
+      Stopped()) {
     return;
   }
   // The server's text goes into a one-line trace: control characters would break the line.
@@ -57,7 +80,8 @@ void HardwareInit::ReadCabinetModel(uint32_t cabinet) {
 }
 
 int HardwareInit::SetUpRaidBatteries() {
-  int found = RaidDiscovery(env_).Discover();
+  int found = RaidDiscovery(env_, stop_).Discover();
+  if (Stopped()) return 0;
   uint32_t known = 0;
   ReadRaidCount(env_.store, &known);
   if (found <= 0) return found;
@@ -74,8 +98,10 @@ int HardwareInit::SetUpRaidBatteries() {
 void HardwareInit::ReadOperatingHours(uint32_t cabinet, HardwareFacts* facts) {
   uint32_t kori_hours = 0;
   facts->kori_status =
-      env_.kori ? env_.kori->KoriReadOperatingHours(&kori_hours, static_cast<int32_t>(cabinet))
-                : kKoriNoConnection;
+      kori_ ? kori_->KoriReadOperatingHours(&kori_hours, static_cast<int32_t>(cabinet))
+            : kKoriNoConnection;
+  // An abandoned read says nothing about the server: KoriEnable stays as it was.
+  if (Stopped()) return;
   if (facts->kori_status != 0) {
     WriteKoriEnable(env_.store, 0);
     return;
@@ -100,7 +126,9 @@ void HardwareInit::CheckPsu() {
   ReadPsuCheck(env_.store, &psu_check);
   if (psu_check != 1) return;
   uint8_t answer = 0;
-  int32_t result = env_.kori ? env_.kori->KoriReadPsuStatus(&answer) : kKoriNoConnection;
+  int32_t result = kori_ ? kori_->KoriReadPsuStatus(&answer) : kKoriNoConnection;
+  // An abandoned check is settled at the next start.
+  if (Stopped()) return;
   if (result == 0) {
     WritePsuCheck(env_.store, 2);
     if (answer == 1) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/event.h"
 #include "service/service_env.h"
 
 namespace quillon {
@@ -30,6 +31,8 @@ struct HardwareFacts {
   // RAID manager).
   uint32_t cabinet_number = 0;
   int raid_batteries = 0;
+  // A stop request cut the step short: the figures above are only what was learnt before.
+  bool stopped = false;
 };
 
 // The service's hardware step at start, before the LimitCheck worker is built: the server
@@ -38,18 +41,33 @@ struct HardwareFacts {
 // batteries, the server's operating hours (LifeTime, KoriEnable) and the one-shot PSU check
 // (PsuCheck, PsuMonitor, the PSU limit and counter). Every step writes its trace lines.
 //
+// When every cabinet try ended without any answer from the management interface (it cannot
+// be reached, or it let its calls run into their time-out), it is taken as unreachable for
+// the rest of the step: the model, hours and PSU reads are not sent and count as no
+// connection, so a server that never answers holds the start only for the cabinet tries.
+//
+// A stop request (`stop` signalled) ends the step within moments wherever it is: in a pause
+// between tries, during a management call (abandoned), or while the RAID report script runs
+// (ended). What an interrupted wait would have delivered is dropped, so nothing is written
+// from it; writes already begun are completed, so no value is half-written.
+//
 // Uses env.store, env.system, env.clock, env.trace, env.launcher and env.kori (none owned,
 // all outliving the object; a null env.kori acts as a management interface that cannot be
-// reached). Runs on the calling thread; takes about two minutes of Clock::Sleep when the
-// management interface does not answer, plus the RAID discovery's own time.
+// reached). `stop` (kInvalidWaitable: none) must stay valid while Run runs. Runs on the
+// calling thread; takes about two minutes of Clock::Pause when the management interface
+// does not answer, plus the RAID discovery's own time.
 class HardwareInit {
  public:
-  explicit HardwareInit(const ServiceEnv& env);
+  explicit HardwareInit(const ServiceEnv& env, Waitable stop = kInvalidWaitable);
 
-  // Performs the whole step. Settings write failures are ignored; the step cannot fail.
+  // Performs the whole step, or its part before a stop request (then facts.stopped). Settings
+  // write failures are ignored; the step cannot fail.
   HardwareFacts Run();
 
  private:
+  HardwareFacts RunSteps();
+  // True once the stop request has come.
+  bool Stopped() const;
   uint32_t ReadCabinetNumber();
   void ReadCabinetModel(uint32_t cabinet);
   int SetUpRaidBatteries();
@@ -57,6 +75,9 @@ class HardwareInit {
   void CheckPsu();
 
   ServiceEnv env_;
+  Waitable stop_;
+  // The management interface while it is taken as reachable; null afterwards.
+  KoriClient* kori_;
 };
 
 }  // namespace quillon

@@ -44,13 +44,27 @@ class HardwareInitTest : public ::testing::Test {
   HardwareFacts Run() {
     ServiceEnv env = bed_.env();
     env.kori = kori_.get();
-    return HardwareInit(env).Run();
+    return HardwareInit(env, stop_.waitable()).Run();
+  }
+  // What a stop request must leave alone: no KORI figures, PSU state or RAID count written.
+  void ExpectNothingWrittenAfterTheStop(bool hours_read = false) {
+    EXPECT_EQ(bed_.store.HasValue(kRootKey, "KoriEnable"), hours_read);
+    EXPECT_FALSE(bed_.store.HasValue(kRootKey, "PsuMonitor"));
+    EXPECT_EQ(Dword(kRootKey, "PsuCheck"), 1u);
+    EXPECT_FALSE(bed_.store.HasValue(kSetupDateKey, "RAIDCount"));
+  }
+  // Commands the server was sent, in order.
+  std::vector<uint16_t> Commands() {
+    std::vector<uint16_t> out;
+    for (const KoriCall& call : server_->calls) out.push_back(call.command);
+    return out;
   }
   uint32_t Dword(const char* key, const char* name) { return bed_.store.GetDword(key, name, 999); }
 
   HardwareTestBed bed_;
   std::shared_ptr<FakeKoriServer> server_;
   std::unique_ptr<KoriClient> kori_;
+  Event stop_;  // the service's terminate event
 };
 
 TEST_F(HardwareInitTest, FullStartWithAnsweringServer) {
@@ -145,6 +159,9 @@ TEST_F(HardwareInitTest, CabinetNumberOnThirdTry) {
       return inner.Open(d);
     }
     int ReadCabinetProperty(int16_t* v) override { return inner.ReadCabinetProperty(v); }
+    int ReadDefaultTimeout(uint32_t* ms) override { return inner.ReadDefaultTimeout(ms); }
+    void SetCallTimeout(uint64_t usec) override { inner.SetCallTimeout(usec); }
+    void SetAbandon(Waitable abandon) override { inner.SetAbandon(abandon); }
     int Call(const KoriCall& c, KoriReply* r) override { return inner.Call(c, r); }
     void Close() override { inner.Close(); }
     FakeKoriTransport inner;
@@ -240,6 +257,106 @@ TEST_F(HardwareInitTest, NullClientActsAsNoServer) {
   HardwareFacts facts = HardwareInit(env).Run();
   EXPECT_EQ(facts.kori_status, kKoriNoConnection);
   EXPECT_EQ(bed_.sink.messages().back(), "PSU Check(-1): No KORI.");
+}
+
+// A stop request ends the step wherever it arrives; what follows the stop does not run and
+// nothing is written from an interrupted wait.
+TEST_F(HardwareInitTest, StopInACabinetPauseEndsTheStep) {
+  server_->present = false;
+  bed_.store.SetDword(kRootKey, "PsuCheck", 1);
+  bed_.clock.set_on_pause([this](uint32_t, int) { stop_.Set(); });
+  HardwareFacts facts = Run();
+  EXPECT_TRUE(facts.stopped);
+  EXPECT_EQ(server_->opens, 1);
+  EXPECT_EQ(bed_.launcher.runs, 0);
+  EXPECT_EQ(bed_.sink.messages(), Lines{});
+  ExpectNothingWrittenAfterTheStop();
+  // The clock did not move: the pause was cut short.
+  EXPECT_EQ(bed_.clock.Now().minute, 30);
+}
+
+TEST_F(HardwareInitTest, StopDuringAKoriCallAbandonsIt) {
+  bed_.store.SetDword(kRootKey, "PsuCheck", 1);
+  for (uint16_t command : {kKoriCmdCabinetNumber, kKoriCmdOperatingTime, kKoriCmdPsuStatus}) {
+    SCOPED_TRACE(command);
+    stop_.Reset();
+    server_->calls.clear();
+    server_->during_call = [this, command](const KoriCall& call) {
+      if (call.command == command) stop_.Set();
+    };
+    HardwareFacts facts = Run();
+    EXPECT_TRUE(facts.stopped);
+    EXPECT_EQ(Commands().back(), command);
+    EXPECT_TRUE(bed_.clock.sleeps().empty());
+    ExpectNothingWrittenAfterTheStop(command == kKoriCmdPsuStatus);
+  }
+  // The abandon event is the step's only while it runs.
+  stop_.Set();
+  server_->during_call = nullptr;
+  server_->calls.clear();
+  uint32_t cabinet = 0;
+  EXPECT_EQ(kori_->KoriReadCabinetNumber(&cabinet), 0);
+}
+
+TEST_F(HardwareInitTest, StopInARaidPauseOrWhileTheScriptRunsEndsTheStep) {
+  bed_.store.SetDword(kRootKey, "PsuCheck", 1);
+  // The script fails (the service would try again in 60 s); the stop comes in the pause.
+  bed_.launcher.script = [](int, uint32_t* code) {
+    *code = 2;
+    return kOk;
+  };
+  bed_.clock.set_on_pause([this](uint32_t, int) { stop_.Set(); });
+  HardwareFacts facts = Run();
+  EXPECT_TRUE(facts.stopped);
+  EXPECT_EQ(bed_.launcher.runs, 1);
+  EXPECT_EQ(bed_.clock.sleeps(), (std::vector<uint32_t>{60000}));
+  EXPECT_EQ(bed_.sink.messages(),
+            (Lines{"KORI enable [CabinetNr = 2].", "KORI enable [CabinetModel = QX-7].",
+                   "GetBBU_3: RdQueryH.bat [ExitCode=2]."}));
+  ExpectNothingWrittenAfterTheStop();
+
+  // The stop comes while the script runs: its report is not read.
+  stop_.Reset();
+  bed_.sink.Clear();
+  bed_.clock.set_on_pause(nullptr);
+  bed_.launcher.script = [this](int, uint32_t* code) {
+    bed_.WriteReport("Adapter number: 0\nProduct: A\nBattery: BBU present\n");
+    *code = 0;
+    stop_.Set();
+    return kOk;
+  };
+  facts = Run();
+  EXPECT_TRUE(facts.stopped);
+  EXPECT_EQ(facts.raid_batteries, 0);
+  EXPECT_EQ(bed_.sink.messages(),
+            (Lines{"KORI enable [CabinetNr = 2].", "KORI enable [CabinetModel = QX-7]."}));
+  ExpectNothingWrittenAfterTheStop();
+  EXPECT_FALSE(bed_.store.HasValue(kLimitKey, "RAID01"));
+}
+
+TEST_F(HardwareInitTest, ServerThatNeverAnswersHoldsTheStartOnlyForTheCabinetTries) {
+  server_->answers[kKoriCmdCabinetNumber].fail = ETIMEDOUT;
+  bed_.store.SetDword(kRootKey, "PsuCheck", 1);
+  HardwareFacts facts = Run();
+  EXPECT_FALSE(facts.stopped);
+  EXPECT_EQ(facts.kori_status, kKoriNoConnection);
+  // Three tries 60 s apart, then nothing more is asked.
+  EXPECT_EQ(Commands(), (std::vector<uint16_t>{kKoriCmdCabinetNumber, kKoriCmdCabinetNumber,
+                                               kKoriCmdCabinetNumber}));
+  EXPECT_EQ(bed_.clock.sleeps(), (std::vector<uint32_t>{60000, 60000}));
+  EXPECT_EQ(Dword(kRootKey, "KoriEnable"), 0u);
+  EXPECT_EQ(Dword(kRootKey, "PsuMonitor"), 0u);
+  EXPECT_EQ(Dword(kRootKey, "PsuCheck"), 1u);
+  EXPECT_EQ(bed_.sink.messages().back(), "PSU Check(-1): No KORI.");
+
+  // A server that answers, even with failures, is still asked for the rest.
+  server_->calls.clear();
+  server_->answers[kKoriCmdCabinetNumber] = {{}, {9}};
+  Run();
+  EXPECT_EQ(Commands(), (std::vector<uint16_t>{kKoriCmdCabinetNumber, kKoriCmdCabinetNumber,
+                                               kKoriCmdCabinetNumber, kKoriCmdCabinetModel,
+                                               kKoriCmdCounterState, kKoriCmdOperatingTime,
+                                               kKoriCmdPsuStatus}));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@
 namespace quillon {
 
 // A launcher whose Run answers through a test's function, given the number of the call
-// (0, 1, ...); the function may write the report file as the script would.
+// (0, 1, ...); the function may write the report file as the script would. RunUntil reports
+// kErrorOperationAborted when the stop event is signalled once the function returns (a
+// function that signals it plays a stop request arriving while the script runs).
 class ScriptedLauncher : public ProcessLauncher {
  public:
   using Script = std::function<Status(int call, uint32_t* exit_code)>;
@@ -35,6 +37,12 @@ class ScriptedLauncher : public ProcessLauncher {
       return kOk;
     }
     return script(call, exit_code);
+  }
+  Status RunUntil(std::string_view command_line, std::string_view working_directory, Waitable stop,
+                  uint32_t* exit_code) override {
+    const Status status = Run(command_line, working_directory, exit_code);
+    if (stop != kInvalidWaitable && WaitOne(stop, 0) == 0) return kErrorOperationAborted;
+    return status;
   }
   Script script;
   int runs = 0;

@@ -52,8 +52,10 @@ int main(int argc, char** argv) {
   TalvenService service(env);
   // At every start, before the worker is built: the cabinet data, the RAID batteries, the
   // operating hours and the PSU check; the service object keeps the hours and KORI's status.
+  // A stop request ends the step at once (its pauses, KORI calls and RAID script wait on the
+  // terminate event too).
   service.set_hardware_step([](TalvenService* running) {
-    const HardwareFacts facts = HardwareInit(running->env()).Run();
+    const HardwareFacts facts = HardwareInit(running->env(), running->terminate_waitable()).Run();
     running->set_kori_result(facts.operating_hours, static_cast<Status>(facts.kori_status));
   });
   HostedTalvenService hosted(&service);

@@ -77,14 +77,18 @@ bool IsListedRaidModel(std::string_view product) {
   return false;
 }
 
-RaidDiscovery::RaidDiscovery(const ServiceEnv& env) : env_(env) {}
+RaidDiscovery::RaidDiscovery(const ServiceEnv& env, Waitable stop) : env_(env), stop_(stop) {}
+
+bool RaidDiscovery::Stopped() const { return stop_ != kInvalidWaitable && WaitOne(stop_, 0) == 0; }
 
 uint32_t RaidDiscovery::RunBatch() {
   std::string dir = env_.system->ProgramDirectory();
   // Quoted, so that a program directory with blanks in it stays one argument.
   std::string command_line = "\"" + dir + kRaidQueryScript + "\"";
   uint32_t exit_code = 0;
-  Status status = env_.launcher->Run(command_line, dir, &exit_code);
+  Status status = env_.launcher->RunUntil(command_line, dir, stop_, &exit_code);
+  // A script ended by a stop request is no failure of the RAID manager.
+  if (status == kErrorOperationAborted) return kRaidBatchNotStarted;
   if (status != kOk) {
     env_.trace->Tracef("GetBBU_3: CreateProc(RdQueryH.bat) failed [LastErr=%ld].",
                        static_cast<long>(status));
@@ -100,10 +104,11 @@ int RaidDiscovery::Discover() {
   int result = 0;
   for (int attempt = 0; attempt < kRaidAttempts; ++attempt) {
     if (attempt > 0) {
-      env_.clock->Sleep(kRaidRetryPauseMs);
+      if (!env_.clock->Pause(kRaidRetryPauseMs, stop_)) return 0;
       env_.trace->Tracef("GetBBU_3: RdQueryH.bat [Retry=%d].", attempt);
     }
     uint32_t exit_code = RunBatch();
+    if (Stopped()) return 0;
     if (exit_code == kRaidNoManager) {
       result = -1;
       break;

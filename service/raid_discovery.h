@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/settings/schema.h"
+#include "platform/event.h"
 #include "service/service_env.h"
 
 namespace quillon {
@@ -69,24 +70,29 @@ bool IsListedRaidModel(std::string_view product);
 // counts the controllers with a battery backup unit. A battery new to the store (empty setup
 // date) gets its limit, pre-warning lead and RaidConsumables class from the server line
 // (ModelType) and the controller's product. Uses env.store, env.system, env.clock (the
-// 60-second pauses), env.trace and env.launcher; none owned. Runs on the calling thread.
+// 60-second pauses), env.trace and env.launcher; none owned. A signalled `stop` (a stop
+// request; kInvalidWaitable: none) ends a pause at once and ends the script with everything
+// it started. Runs on the calling thread.
 class RaidDiscovery {
  public:
-  explicit RaidDiscovery(const ServiceEnv& env);
+  explicit RaidDiscovery(const ServiceEnv& env, Waitable stop = kInvalidWaitable);
 
   // Up to 6 attempts, 60 seconds apart, until a report names at least one controller.
   // Returns the number of batteries found (0-16), 0 when every attempt failed, or -1 at once
-  // when the script exits with code 1 (no RAID manager on this machine).
+  // when the script exits with code 1 (no RAID manager on this machine). After a stop
+  // request it returns 0 at once, without its closing trace line.
   int Discover();
 
   // Starts the script in the program directory and waits for it. Returns its exit code, or 3
-  // when it cannot be started.
+  // when it cannot be started or was ended by a stop request.
   uint32_t RunBatch();
 
  private:
   void SetUpNewBattery(int n, const std::string& product);
+  bool Stopped() const;
 
   ServiceEnv env_;
+  Waitable stop_;
 };
 
 }  // namespace quillon

@@ -37,6 +37,16 @@ void TalvenService::Terminate() {
   if (terminate_event_) terminate_event_->Set();
 }
 
+bool TalvenService::StopRequested() {
+  std::lock_guard<std::mutex> lock(terminate_mu_);
+  return terminate_requested_;
+}
+
+Waitable TalvenService::terminate_waitable() {
+  std::lock_guard<std::mutex> lock(terminate_mu_);
+  return terminate_event_ ? terminate_event_->waitable() : kInvalidWaitable;
+}
+
 std::shared_ptr<LimitCheckCycles> TalvenService::MakeEngineCycles() {
   return MakeLimitCheckCycles(env_, language_);
 }
@@ -46,6 +56,8 @@ int TalvenService::Initialise() {
   if (!stop_event->valid()) return 0;
   workers_->SetStopEvent(0, stop_event);
   if (hardware_step_) hardware_step_(this);
+  // Once the service is asked to stop, the rest of the start would only delay the stop.
+  if (StopRequested()) return 0;
   std::shared_ptr<LimitCheckCycles> cycles =
       cycles_factory_ ? cycles_factory_(this) : MakeEngineCycles();
   if (cycles == nullptr) {
@@ -85,8 +97,13 @@ uint32_t TalvenService::Run() {
                  kEventServiceStart, kServiceName);
   env_.trace->Trace("*** TALVEN SERVICE START ***");
 
-  // Step 6: the hardware step and the worker. Without a worker there is nothing to serve.
+  // Step 6: the hardware step and the worker. Without a worker there is nothing to serve;
+  // a stop request during the step ends the run as it ends the command loop.
   if (Initialise() != 1) {
+    if (StopRequested()) {
+      CommandLoop(env_.trace, env_.event_log, language_, workers_.get(), terminate.get())
+          .StopBeforeServing();
+    }
     Release();
     return exit_code_;
   }

@@ -74,8 +74,15 @@ class TalvenService {
 
   // Creates the worker's stop event, runs the hardware step, builds the LimitCheck worker and
   // starts its thread ("CreateHandle %ld/%ld Success." or "CreateHandle %ld/%ld failed.").
-  // 1 when the thread was started, 0 otherwise. Called by Run; main thread only.
+  // 1 when the thread was started, 0 otherwise: also when a stop request came during the
+  // hardware step, which then builds no worker (Run stops as from its command loop). Called
+  // by Run; main thread only.
   int Initialise();
+
+  // The terminate event while Run runs (from its creation to the release), kInvalidWaitable
+  // otherwise: the hardware step waits on it besides its pauses, calls and script, so a stop
+  // request cuts them short. Thread-safe.
+  Waitable terminate_waitable();
 
   // Signals the terminate event, so that Run ends (stop control, console break). A request
   // that arrives before Run has created the event is kept and takes effect when it is created.
@@ -99,6 +106,8 @@ class TalvenService {
  private:
   // Creates the terminate event; false when the system refuses.
   bool CreateTerminateEvent();
+  // True once Terminate has been called.
+  bool StopRequested();
   // The default CyclesFactory: the lifetime check engine over the environment.
   std::shared_ptr<LimitCheckCycles> MakeEngineCycles();
   // Step 10 of the run: releases what the run created, in order.

@@ -123,6 +123,29 @@ TEST_F(ServiceCoreTest, StopRequestedWhileStartingStillStopsInOrder) {
   EXPECT_EQ(events_.Count(kEventSuspended), 1);
 }
 
+TEST_F(ServiceCoreTest, StopDuringTheHardwareStepBuildsNoWorker) {
+  int built = 0;
+  service_->set_cycles_factory([&](TalvenService*) {
+    ++built;
+    return cycles_;
+  });
+  EXPECT_EQ(service_->terminate_waitable(), kInvalidWaitable);
+  service_->set_hardware_step([&](TalvenService* s) {
+    f_.trace.Trace("hardware step");
+    // The stop control arrives; the step sees it on the event it waits on.
+    s->Terminate();
+    EXPECT_EQ(WaitOne(s->terminate_waitable(), 0), 0);
+  });
+  EXPECT_EQ(service_->Run(), 0u);
+  EXPECT_EQ(built, 0);
+  EXPECT_EQ(f_.sink.messages(),
+            (std::vector<std::string>{"*** TALVEN SERVICE START ***", "hardware step",
+                                      "Service command terminate.", "Service Running loop end.",
+                                      "All threads 1/1 terminate success."}));
+  EXPECT_EQ(events_.Count(kEventSuspended), 1);
+  EXPECT_EQ(service_->terminate_waitable(), kInvalidWaitable);
+}
+
 TEST_F(ServiceCoreTest, FailuresAtStartEndTheRunEarly) {
   sink_.fail_from = 1;  // running cannot be reported
   EXPECT_EQ(service_->Run(), 0u);
@@ -155,9 +178,9 @@ TEST_F(ServiceCoreTest, WorkerOverrunningItsStopWaitOutlivesTheRelease) {
   std::weak_ptr<SlowCycles> watch = slow;
   service_->set_cycles_factory([slow](TalvenService*) { return slow; });
   service_->set_worker_stop_wait_ms(1);
-  service_->Terminate();
   auto run = std::async(std::launch::async, [&] { return service_->Run(); });
   ASSERT_EQ(WaitOne(slow->started.waitable(), kTestBoundMs), 0);
+  service_->Terminate();
   ASSERT_EQ(run.wait_for(std::chrono::milliseconds(kTestBoundMs)), std::future_status::ready);
   EXPECT_EQ(f_.sink.Count("Threads terminate time out 0 seconds"), 1);
   EXPECT_EQ(f_.sink.Count("All threads 1/1 terminate success."), 0);

@@ -1,6 +1,7 @@
 #include "common/kori/kori_client.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace quillon {
@@ -15,13 +16,24 @@ uint32_t LittleEndian(const uint8_t* data, size_t size) {
   return value;
 }
 
+// A transport result that means the server gave no answer at all.
+bool Unanswered(int code) { return code == ETIMEDOUT || code == ECANCELED; }
+
 }  // namespace
 
-KoriClient::KoriClient(uint64_t call_timeout_usec)
-    : KoriClient(MakeSystemKoriTransport(call_timeout_usec)) {}
+uint32_t KoriCallTimeoutMs(bool advertised, uint32_t default_timeout_ms) {
+  if (!advertised) return kKoriFallbackCallTimeoutMs;
+  return std::clamp(default_timeout_ms, kKoriMinCallTimeoutMs, kKoriMaxCallTimeoutMs);
+}
 
-KoriClient::KoriClient(std::unique_ptr<KoriTransport> transport)
-    : transport_(std::move(transport)) {
+KoriClient::KoriClient(uint64_t call_timeout_usec)
+    : KoriClient(
+          MakeSystemKoriTransport(call_timeout_usec != 0 ? call_timeout_usec
+                                                         : uint64_t{kKoriConnectTimeoutMs} * 1000),
+          call_timeout_usec) {}
+
+KoriClient::KoriClient(std::unique_ptr<KoriTransport> transport, uint64_t call_timeout_usec)
+    : transport_(std::move(transport)), fixed_timeout_usec_(call_timeout_usec) {
   members_.fill(-1);
 }
 
@@ -38,15 +50,29 @@ void KoriClient::Disconnect() {
 }
 
 bool KoriClient::ConnectLocked() {
+  silent_ = false;
   if (connected_) return true;
   members_.fill(-1);
   std::string description;
   if (transport_->Open(&description) != 0) {
     transport_->Close();
+    silent_ = true;
     return false;
   }
   members_ = LookUpKoriMembers(description);
   connected_ = true;
+  uint64_t timeout_usec = fixed_timeout_usec_;
+  if (timeout_usec == 0) {
+    // The server says how long its answers may take; a server that says nothing, or
+    // something absurd, gets a bound that neither fails every call nor holds the start for
+    // long.
+    uint32_t advertised_ms = 0;
+    const bool advertised =
+        members_[kMemberDefaultTimeout] >= 0 && transport_->ReadDefaultTimeout(&advertised_ms) == 0;
+    timeout_usec = uint64_t{KoriCallTimeoutMs(advertised, advertised_ms)} * 1000;
+  }
+  call_timeout_ms_ = static_cast<uint32_t>(timeout_usec / 1000);
+  transport_->SetCallTimeout(timeout_usec);
   RefreshCabinetNumberLocked();
   return true;
 }
@@ -104,7 +130,10 @@ uint8_t KoriClient::RequestLocked(const uint8_t** data, uint16_t* length, uint16
   // The previous answer is gone once a new request is made, whatever its outcome.
   response_.clear();
   KoriReply reply;
-  if (transport_->Call(call, &reply) != 0) return kKoriStatusNotCompleted;
+  const int code = transport_->Call(call, &reply);
+  // Only the server's silence counts, not an answer this client could not use.
+  silent_ = Unanswered(code);
+  if (code != 0) return kKoriStatusNotCompleted;
   // A status is one byte or none; anything longer is not an answer this client understands.
   if (reply.status.size() > 1) return kKoriStatusNotCompleted;
   uint8_t status = reply.status.empty() ? kKoriStatusNotSet : reply.status[0];
@@ -186,6 +215,21 @@ int32_t KoriClient::KoriReadPsuStatus(uint8_t* status_byte) {
   }
   DisconnectLocked();
   return result;
+}
+
+void KoriClient::SetAbandon(Waitable abandon) {
+  std::lock_guard<std::mutex> lock(mu_);
+  transport_->SetAbandon(abandon);
+}
+
+bool KoriClient::server_silent() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return silent_;
+}
+
+uint32_t KoriClient::call_timeout_ms() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return call_timeout_ms_;
 }
 
 int16_t KoriClient::cabinet_number() {

@@ -28,6 +28,19 @@ inline constexpr uint16_t kKoriCmdOperatingTime = 0xE001;
 inline constexpr uint16_t kKoriSubOperatingTime = 0x1010;
 inline constexpr uint16_t kKoriCmdPsuStatus = 0x0500;
 
+// Bounds of the waits for the server. Connecting (reaching the object, reading its
+// properties) waits at most kKoriConnectTimeoutMs per step. Each "VCRequest" call waits as
+// long as the server's own "DefaultTimeout" says, kept within [kKoriMinCallTimeoutMs,
+// kKoriMaxCallTimeoutMs]; kKoriFallbackCallTimeoutMs when the server advertises none.
+inline constexpr uint32_t kKoriConnectTimeoutMs = 25000;
+inline constexpr uint32_t kKoriMinCallTimeoutMs = 5000;
+inline constexpr uint32_t kKoriMaxCallTimeoutMs = 60000;
+inline constexpr uint32_t kKoriFallbackCallTimeoutMs = 25000;
+
+// The bound of one "VCRequest" call in milliseconds: `default_timeout_ms` within the floor
+// and the ceiling above when `advertised`, else the fallback. Pure.
+uint32_t KoriCallTimeoutMs(bool advertised, uint32_t default_timeout_ms);
+
 // The client of the KORI server management interface: the server's cabinet number, cabinet
 // model, operating-hour counter and PSU status.
 //
@@ -37,16 +50,20 @@ inline constexpr uint16_t kKoriCmdPsuStatus = 0x0500;
 // else command 0xE204 when it answers with exactly 2 bytes; otherwise the number stays).
 // The cabinet number survives disconnects; it is 0 at first.
 //
+// Each connect also reads "DefaultTimeout" (when the server lists it) and bounds the calls of
+// that operation by it (KoriCallTimeoutMs).
+//
 // Threading: one lock guards all state; an operation holds it from its connect to its
 // disconnect, so operations of several threads run one after the other. No operation blocks
-// longer than a few calls of the transport's time-out.
+// longer than a few of its time-outs, and none past the abandon event (SetAbandon).
 class KoriClient {
  public:
-  // Over the system bus; every bus call bounded by `call_timeout_usec` (0: the bus library's
-  // default of 25 seconds).
+  // Over the system bus. `call_timeout_usec` 0: the bounds above; otherwise every wait, the
+  // connect included, is bounded by it whatever the server says (for tests).
   explicit KoriClient(uint64_t call_timeout_usec = 0);
-  // Over the given transport (a stand-in server in tests). `transport` must not be null.
-  explicit KoriClient(std::unique_ptr<KoriTransport> transport);
+  // Over the given transport (a stand-in server in tests), with the same `call_timeout_usec`
+  // rule. `transport` must not be null.
+  explicit KoriClient(std::unique_ptr<KoriTransport> transport, uint64_t call_timeout_usec = 0);
   // Disconnects a client that is still connected.
   ~KoriClient();
 
@@ -92,6 +109,21 @@ class KoriClient {
   // when the server answered status 0 without any data).
   int32_t KoriReadPsuStatus(uint8_t* status);
 
+  // From now on every wait for the server, one in flight included, ends as soon as `abandon`
+  // is signalled: the operation then fails as if the server had not answered (-1 for a
+  // connect, status 6 for a call). kInvalidWaitable: nothing abandons. The caller keeps the
+  // event alive until it replaces it. Thread-safe; waits for a running operation to end, so
+  // it is set before the operations it is meant to cut short.
+  void SetAbandon(Waitable abandon);
+
+  // True when the last operation got no answer: it could not connect, or its last call ran
+  // into its time-out or was abandoned. A server that answered, even with an error status or
+  // a reply of the wrong shape, is not silent.
+  bool server_silent();
+
+  // The bound of "VCRequest" calls set at the last connect, in milliseconds (0 before).
+  uint32_t call_timeout_ms();
+
   // The current cabinet number.
   int16_t cabinet_number();
   // The identifier found for a member at the last connect (-1: not found).
@@ -107,7 +139,10 @@ class KoriClient {
 
   std::mutex mu_;
   std::unique_ptr<KoriTransport> transport_;
+  const uint64_t fixed_timeout_usec_;  // 0: the server's DefaultTimeout rules
   bool connected_ = false;
+  bool silent_ = false;
+  uint32_t call_timeout_ms_ = 0;
   KoriMemberIds members_;
   int16_t cabinet_number_ = 0;
   std::vector<uint8_t> response_;  // answer of the last request

@@ -256,6 +256,72 @@ TEST_F(KoriClientTest, PsuStatusOutcomes) {
   EXPECT_EQ(server_->opens, server_->closes);
 }
 
+TEST_F(KoriClientTest, CallsAreBoundedByTheServersDefaultTimeout) {
+  struct Case {
+    bool listed;
+    int fail;
+    uint32_t advertised_ms;
+    uint64_t expected_usec;
+  };
+  for (Case c : {Case{true, 0, 30000, 30000000}, Case{true, 0, 27000, 27000000},
+                 Case{true, 0, 0, 5000000}, Case{true, 0, 1000, 5000000},
+                 Case{true, 0, 600000, 60000000}, Case{true, 0, 0xFFFFFFFF, 60000000},
+                 Case{true, 5, 30000, 25000000}, Case{false, 0, 30000, 25000000}}) {
+    SCOPED_TRACE(c.advertised_ms);
+    if (!c.listed) {
+      server_->description =
+          "<node><interface name=\"com.morvath.Kori\"><method name=\"VCRequest\"/>"
+          "</interface></node>";
+    }
+    server_->timeout_fail = c.fail;
+    server_->default_timeout_ms = c.advertised_ms;
+    uint32_t number = 0;
+    EXPECT_EQ(client().KoriReadCabinetNumber(&number), 0);
+    EXPECT_EQ(server_->call_timeout_usec, c.expected_usec);
+    EXPECT_EQ(client().call_timeout_ms(), c.expected_usec / 1000);
+  }
+  // A client made with its own bound keeps it whatever the server says.
+  KoriClient fixed(std::make_unique<FakeKoriTransport>(server_), 2000000);
+  uint32_t number = 0;
+  EXPECT_EQ(fixed.KoriReadCabinetNumber(&number), 0);
+  EXPECT_EQ(server_->call_timeout_usec, 2000000u);
+}
+
+TEST_F(KoriClientTest, SilenceIsToldApartFromAnAnswer) {
+  uint32_t number = 0;
+  EXPECT_EQ(client().KoriReadCabinetNumber(&number), 0);
+  EXPECT_FALSE(client().server_silent());
+  // An error status or a reply the client cannot use is still an answer.
+  server_->answers[kKoriCmdCabinetNumber] = {{}, {9}};
+  EXPECT_EQ(client().KoriReadCabinetNumber(&number), 9);
+  EXPECT_FALSE(client().server_silent());
+  server_->answers[kKoriCmdCabinetNumber].fail = EBADMSG;
+  EXPECT_EQ(client().KoriReadCabinetNumber(&number), kKoriStatusNotCompleted);
+  EXPECT_FALSE(client().server_silent());
+  // No answer within the time-out, or no server at all, is silence.
+  server_->answers[kKoriCmdCabinetNumber].fail = ETIMEDOUT;
+  EXPECT_EQ(client().KoriReadCabinetNumber(&number), kKoriStatusNotCompleted);
+  EXPECT_TRUE(client().server_silent());
+  server_->present = false;
+  EXPECT_EQ(client().KoriReadCabinetNumber(&number), kKoriNoConnection);
+  EXPECT_TRUE(client().server_silent());
+}
+
+TEST_F(KoriClientTest, AbandonedCallFailsAndLeavesOutputsAlone) {
+  Event abandon;
+  client().SetAbandon(abandon.waitable());
+  server_->during_call = [&](const KoriCall&) { abandon.Set(); };
+  uint32_t hours = 77;
+  EXPECT_EQ(client().KoriReadOperatingHours(&hours, 3), kKoriStatusNotCompleted);
+  EXPECT_EQ(hours, 77u);
+  EXPECT_TRUE(client().server_silent());
+  EXPECT_EQ(server_->opens, server_->closes);
+  // Once the event is no longer the client's, calls go through again.
+  client().SetAbandon(kInvalidWaitable);
+  EXPECT_EQ(client().KoriReadOperatingHours(&hours, 3), 0);
+  EXPECT_EQ(hours, 10u);
+}
+
 // The real transport with no bus to talk to: every operation reports "no connection".
 TEST(KoriClientSystemBusTest, NoBusGivesMinusOne) {
   const char* old = getenv("DBUS_SYSTEM_BUS_ADDRESS");

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/event.h"
+
 namespace quillon {
 
 // The name, object and interface under which the KORI management server is reached.
@@ -33,8 +35,10 @@ struct KoriReply {
 // The connection to the KORI server for one operation of KoriClient. The client opens it at
 // the start of an operation, makes its calls and closes it again; it never keeps a transport
 // open between operations. A transport is used by one thread at a time (the client's lock).
-// Every call returns 0 on success and a non-zero code otherwise; the codes are only told apart
-// from 0. No call blocks longer than the transport's call time-out.
+// Every call returns 0 on success and a non-zero code otherwise: ETIMEDOUT when the server
+// did not answer within the time-out, ECANCELED when the abandon event ended the wait; other
+// codes are only told apart from 0. No call blocks longer than its time-out: the connect
+// time-out for Open and the property reads, the call time-out for Call.
 class KoriTransport {
  public:
   virtual ~KoriTransport() = default;
@@ -48,6 +52,20 @@ class KoriTransport {
   // is missing, of another type, or the read fails; *value is then untouched.
   virtual int ReadCabinetProperty(int16_t* value) = 0;
 
+  // Reads the property "DefaultTimeout" (milliseconds, unsigned 32-bit). Non-zero when it is
+  // missing, of another type, or the read fails; *milliseconds is then untouched.
+  virtual int ReadDefaultTimeout(uint32_t* milliseconds) = 0;
+
+  // The bound of every later Call, in microseconds (> 0). Until set, Call uses the connect
+  // time-out.
+  virtual void SetCallTimeout(uint64_t usec) = 0;
+
+  // Every later wait of this transport (Open, the property reads, Call) ends at once, with
+  // ECANCELED, when `abandon` is or becomes signalled; a call in flight is dropped (its late
+  // answer is discarded). kInvalidWaitable: nothing abandons. The waitable must stay valid
+  // until it is replaced.
+  virtual void SetAbandon(Waitable abandon) = 0;
+
   // Calls "VCRequest". 0 when the server answered with a reply of the expected shape (two byte
   // strings), which is stored in *reply; non-zero when the call failed (no answer within the
   // time-out, server gone, error reply, reply of another shape), *reply then empty.
@@ -57,9 +75,9 @@ class KoriTransport {
   virtual void Close() = 0;
 };
 
-// The transport of this platform: the system bus (DBUS_SYSTEM_BUS_ADDRESS when set).
-// `call_timeout_usec` bounds every call; 0 means the bus library's default (25 seconds).
-std::unique_ptr<KoriTransport> MakeSystemKoriTransport(uint64_t call_timeout_usec);
+// The transport of this platform: the system bus (DBUS_SYSTEM_BUS_ADDRESS when set), with
+// `connect_timeout_usec` (> 0) as its connect time-out.
+std::unique_ptr<KoriTransport> MakeSystemKoriTransport(uint64_t connect_timeout_usec);
 
 }  // namespace quillon
 

@@ -83,6 +83,14 @@ Status RecordingProcessLauncher::Run(std::string_view command_line,
   return kOk;
 }
 
+Status RecordingProcessLauncher::RunUntil(std::string_view command_line,
+                                          std::string_view working_directory, Waitable stop,
+                                          uint32_t* exit_code) {
+  const Status status = Run(command_line, working_directory, exit_code);
+  if (stop != kInvalidWaitable && WaitOne(stop, 0) == 0) return kErrorOperationAborted;
+  return status;
+}
+
 void RecordingProcessLauncher::FailProgram(const std::string& program, Status status) {
   std::lock_guard<std::mutex> lock(mu_);
   failures_[program] = status;

@@ -47,7 +47,8 @@ class RecordingEventLog : public EventLog {
 
 // Records every command line instead of starting a program. A command line whose program
 // (first argument) is listed with FailProgram fails with the given status; Run reports the
-// exit code set with SetExitCode (0 by default). Thread-safe.
+// exit code set with SetExitCode (0 by default); RunUntil with `stop` already signalled
+// records the call and reports kErrorOperationAborted. Thread-safe.
 class RecordingProcessLauncher : public ProcessLauncher {
  public:
   struct Call {
@@ -58,6 +59,8 @@ class RecordingProcessLauncher : public ProcessLauncher {
   Status Start(std::string_view command_line, std::string_view working_directory) override;
   Status Run(std::string_view command_line, std::string_view working_directory,
              uint32_t* exit_code) override;
+  Status RunUntil(std::string_view command_line, std::string_view working_directory, Waitable stop,
+                  uint32_t* exit_code) override;
 
   void FailProgram(const std::string& program, Status status);
   void SetExitCode(const std::string& program, uint32_t code);

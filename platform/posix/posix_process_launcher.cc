@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,9 +19,15 @@ extern char** environ;
 namespace quillon {
 namespace {
 
-// Spawns the command line's program and stores its pid. 0 or the status of the failure
-// (kErrorNotFound when the program or the working directory is missing).
-Status Spawn(std::string_view command_line, std::string_view working_directory, pid_t* pid) {
+// How long a program that is given up on may take to end after SIGTERM before its process
+// group is killed.
+constexpr uint32_t kStopGraceMs = 200;
+
+// Spawns the command line's program and stores its pid. With `own_group` the program leads a
+// new process group. 0 or the status of the failure (kErrorNotFound when the program or the
+// working directory is missing).
+Status Spawn(std::string_view command_line, std::string_view working_directory, bool own_group,
+             pid_t* pid) {
   std::vector<std::string> args = SplitCommandLine(command_line);
   if (args.empty() || args[0].empty()) return kErrorNotFound;
   std::vector<char*> argv;
@@ -44,7 +51,12 @@ Status Spawn(std::string_view command_line, std::string_view working_directory, 
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (own_group) {
+      posix_spawnattr_setpgroup(&attr, 0);
+      flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attr, flags);
     rc = posix_spawnp(pid, argv[0], &actions, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);
   }
@@ -70,7 +82,7 @@ Status WaitFor(pid_t pid, int* wstatus) {
 Status PosixProcessLauncher::Start(std::string_view command_line,
                                    std::string_view working_directory) {
   pid_t pid;
-  Status status = Spawn(command_line, working_directory, &pid);
+  Status status = Spawn(command_line, working_directory, false, &pid);
   if (status != kOk) return status;
   // The reaper waits for this one pid only; it sleeps in the kernel until the child ends, so
   // it costs no wake-ups, and it does not outlive the child.
@@ -89,10 +101,43 @@ Status PosixProcessLauncher::Start(std::string_view command_line,
 Status PosixProcessLauncher::Run(std::string_view command_line, std::string_view working_directory,
                                  uint32_t* exit_code) {
   pid_t pid;
-  Status status = Spawn(command_line, working_directory, &pid);
+  Status status = Spawn(command_line, working_directory, false, &pid);
   if (status != kOk) return status;
   int wstatus = 0;
   status = WaitFor(pid, &wstatus);
+  if (status == kOk && exit_code != nullptr) *exit_code = ExitCodeOf(wstatus);
+  return status;
+}
+
+Status PosixProcessLauncher::RunUntil(std::string_view command_line,
+                                      std::string_view working_directory, Waitable stop,
+                                      uint32_t* exit_code) {
+  if (stop == kInvalidWaitable) return Run(command_line, working_directory, exit_code);
+  pid_t pid;
+  Status status = Spawn(command_line, working_directory, true, &pid);
+  if (status != kOk) return status;
+  // The pidfd becomes readable when the program ends; the process stays a zombie until
+  // waitpid below, so its id (and with it the group's) cannot be reused meanwhile.
+  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  bool stopped = false;
+  if (pidfd >= 0) {
+    const Waitable objects[] = {stop, pidfd};
+    stopped = WaitAny(objects, kWaitInfinite) == 0;
+  } else {
+    // Without a pidfd the stop cannot be watched; the program is waited for as by Run.
+    stopped = WaitOne(stop, 0) == 0;
+  }
+  if (stopped) {
+    kill(-pid, SIGTERM);
+    if (pidfd >= 0) WaitOne(pidfd, kStopGraceMs);
+    // Whatever the program started is in its group and goes with it, even when the program
+    // itself has already ended.
+    kill(-pid, SIGKILL);
+  }
+  if (pidfd >= 0) close(pidfd);
+  int wstatus = 0;
+  status = WaitFor(pid, &wstatus);
+  if (stopped) return kErrorOperationAborted;
   if (status == kOk && exit_code != nullptr) *exit_code = ExitCodeOf(wstatus);
   return status;
 }

@@ -19,6 +19,11 @@ class PosixProcessLauncher : public ProcessLauncher {
   Status Start(std::string_view command_line, std::string_view working_directory) override;
   Status Run(std::string_view command_line, std::string_view working_directory,
              uint32_t* exit_code) override;
+  // The program leads a process group of its own, so that a stop ends everything it started
+  // (SIGTERM to the group, SIGKILL to what is left of it after kStopGraceMs); the wait watches
+  // the program through a pidfd and `stop` together.
+  Status RunUntil(std::string_view command_line, std::string_view working_directory, Waitable stop,
+                  uint32_t* exit_code) override;
 };
 
 }  // namespace quillon

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/event.h"
 
@@ -131,6 +132,54 @@ TEST_F(LauncherTest, ReaperDoesNotStealChildrenOthersWaitFor) {
   int wstatus = 0;
   ASSERT_EQ(waitpid(own, &wstatus, 0), own);
   EXPECT_EQ(WEXITSTATUS(wstatus), 5);
+}
+
+TEST_F(LauncherTest, RunUntilEndsTheProgramAndItsChildrenOnStop) {
+  std::string fifo = dir_ + "/gate";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A script that hangs, with a child of its own that ignores SIGTERM; it says when both
+  // are there by writing to the fifo.
+  const std::string line =
+      "/bin/sh -c \"sh -c 'trap \\\"\\\" TERM; sleep 1000' & echo $! > child; "
+      "echo up > gate; sleep 1000\"";
+  Event stop;
+  std::thread stopper([&] {
+    std::ifstream gate(fifo);  // opens once the script opens its end
+    std::string up;
+    std::getline(gate, up);
+    stop.Set();
+  });
+  uint32_t code = 99;
+  EXPECT_EQ(launcher_.RunUntil(line, dir_, stop.waitable(), &code), kErrorOperationAborted);
+  stopper.join();
+  EXPECT_EQ(code, 99u);
+  // The child was in the script's process group and goes with it: gone, or a zombie waiting
+  // for its new parent, once the kill has been delivered (bounded poll of the kernel's view).
+  const std::string child = Slurp("child");
+  ASSERT_FALSE(child.empty());
+  const std::string stat_path = "/proc/" + std::to_string(std::stoi(child)) + "/stat";
+  std::string fields;
+  bool ended = false;
+  for (int i = 0; i < 10000 && !ended; ++i) {
+    std::ifstream stat(stat_path);
+    fields.clear();
+    std::getline(stat, fields);
+    const size_t paren = fields.rfind(')');
+    ended = paren == std::string::npos || fields.compare(paren + 2, 1, "Z") == 0;
+    if (!ended) WaitOne(Event().waitable(), 1);
+  }
+  EXPECT_TRUE(ended) << fields;
+}
+
+TEST_F(LauncherTest, RunUntilWithoutStopActsAsRun) {
+  Event stop;
+  uint32_t code = 0;
+  ASSERT_EQ(launcher_.RunUntil("/bin/sh -c \"exit 4\"", "", stop.waitable(), &code), kOk);
+  EXPECT_EQ(code, 4u);
+  ASSERT_EQ(launcher_.RunUntil("/bin/sh -c \"exit 5\"", "", kInvalidWaitable, &code), kOk);
+  EXPECT_EQ(code, 5u);
+  EXPECT_EQ(launcher_.RunUntil("/bin/true", dir_ + "/missing", stop.waitable(), &code),
+            kErrorNotFound);
 }
 
 }  // namespace

@@ -30,4 +30,17 @@ void SystemClock::Sleep(uint32_t milliseconds) {
   }
 }
 
+bool SystemClock::Pause(uint32_t milliseconds, Waitable stop) {
+  if (stop == kInvalidWaitable) {
+    Sleep(milliseconds);
+    return true;
+  }
+  const int r = WaitOne(stop, milliseconds);
+  if (r == 0) return false;
+  // A wait that cannot be made (a closed descriptor) must not turn the pause into a spin:
+  // the pause still takes its time.
+  if (r == kWaitFailed) Sleep(milliseconds);
+  return true;
+}
+
 }  // namespace quillon

@@ -13,6 +13,8 @@ class SystemClock : public Clock {
   LocalDateTime Now() override;
   // Blocks for `milliseconds`, resuming after signal interruptions until the time has passed.
   void Sleep(uint32_t milliseconds) override;
+  // Waits on `stop` with the pause as its time-out (poll(2), resumed after interruptions).
+  bool Pause(uint32_t milliseconds, Waitable stop) override;
 };
 
 }  // namespace quillon

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <string>
 
 #include "common/kori/kori_client.h"
+#include "platform/event.h"
 #include "tests/common/bus_harness.h"
 #include "tests/common/bus_test_fixture.h"
 
@@ -189,6 +191,52 @@ TEST_F(KoriBusTest, ServerVanishingMidCallGivesStatusThenNoConnection) {
   uint8_t psu = 0x11;
   EXPECT_EQ(client.KoriReadPsuStatus(&psu), kKoriNoConnection);
   EXPECT_EQ(psu, 0x11);
+}
+
+// Without a bound of its own the client waits as long as the server's DefaultTimeout says,
+// but never less than the floor.
+TEST_F(KoriBusTest, CallsWaitAsLongAsTheServerAdvertises) {
+  StartSim({"--default-timeout=9000", "--delay=0xE204:6000"});
+  KoriClient client;
+  uint32_t number = 0;
+  EXPECT_EQ(client.KoriReadCabinetNumber(&number), 0);
+  EXPECT_EQ(number, 1u);
+  EXPECT_EQ(client.call_timeout_ms(), 9000u);
+  sim_.Stop();
+
+  StartSim({"--default-timeout=1000", "--delay=0xE204:6000"});
+  number = 0;
+  EXPECT_EQ(client.KoriReadCabinetNumber(&number), kKoriStatusNotCompleted);
+  EXPECT_EQ(client.call_timeout_ms(), kKoriMinCallTimeoutMs);
+  EXPECT_TRUE(client.server_silent());
+}
+
+// A stop request does not wait for a server that takes its time: the call in flight is
+// abandoned at once and the operation ends.
+TEST_F(KoriBusTest, AbandonEndsACallInFlight) {
+  StartSim({"--hang=0xE001"});
+  KoriClient client;  // the server's 30 s
+  Event abandon;
+  client.SetAbandon(abandon.waitable());
+  auto read = std::async(std::launch::async, [&] {
+    uint32_t hours = 4;
+    const int32_t status = client.KoriReadOperatingHours(&hours, 1);
+    return std::make_pair(status, hours);
+  });
+  // Signalled once the call is with the server (its log shows it hanging).
+  for (int i = 0; i < 10000 && !LogHas("hang"); ++i) WaitOne(Event().waitable(), 1);
+  ASSERT_TRUE(LogHas("hang"));
+  abandon.Set();
+  ASSERT_EQ(read.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  const auto [status, hours] = read.get();
+  EXPECT_EQ(status, kKoriStatusNotCompleted);
+  EXPECT_EQ(hours, 4u);
+  EXPECT_TRUE(client.server_silent());
+  // Abandoned from the start while the event stays signalled; free again once replaced.
+  uint8_t psu = 0;
+  EXPECT_EQ(client.KoriReadPsuStatus(&psu), kKoriNoConnection);
+  client.SetAbandon(kInvalidWaitable);
+  EXPECT_EQ(client.KoriReadPsuStatus(&psu), 0);
 }
 
 // Figures for the report: the time of one whole operation (connect, look-up, refresh,

@@ -5,10 +5,13 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -52,6 +55,7 @@ ServiceSandbox::~ServiceSandbox() {
   }
   if (pidfd_ >= 0) close(pidfd_);
   if (inotify_ >= 0) close(inotify_);
+  if (notify_fd_ >= 0) close(notify_fd_);
   kori_.Stop();
   bus_.Stop();
   store_.reset();
@@ -85,15 +89,58 @@ bool ServiceSandbox::StartKori() {
 bool ServiceSandbox::Start() {
   start_error_.clear();
   if (!StartKori()) return false;
+  return StartProgram({"-debug"}, "");
+}
+
+bool ServiceSandbox::StartAsService() {
+  start_error_.clear();
+  if (!StartKori()) return false;
+  const std::string path = dir_ + "/notify";
+  if (notify_fd_ < 0) {
+    notify_fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    if (notify_fd_ < 0 || bind(notify_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+      start_error_ = std::string("cannot make the notify socket: ") + std::strerror(errno);
+      return false;
+    }
+  }
+  return StartProgram({}, path);
+}
+
+std::vector<std::string> ServiceSandbox::Notifications() {
+  char buffer[4096];
+  ssize_t n;
+  while (notify_fd_ >= 0 && (n = recv(notify_fd_, buffer, sizeof buffer, 0)) >= 0) {
+    notifications_.emplace_back(buffer, static_cast<size_t>(n));
+  }
+  return notifications_;
+}
+
+bool ServiceSandbox::StartProgram(const std::vector<std::string>& args,
+                                  const std::string& notify_socket) {
   std::string program = dir_ + "/TALVENSV";
-  char* argv[] = {program.data(), const_cast<char*>("-debug"), nullptr};
+  std::vector<std::string> words = {program};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  // The test's own environment, plus NOTIFY_SOCKET for the service alone.
+  std::string notify_entry = "NOTIFY_SOCKET=" + notify_socket;
+  std::vector<char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::strncmp(*e, "NOTIFY_SOCKET=", 14) != 0) envp.push_back(*e);
+  }
+  if (!notify_socket.empty()) envp.push_back(notify_entry.data());
+  envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // The service's console output goes to a file of its own, not into the test's output.
   posix_spawn_file_actions_addopen(&actions, 1, (dir_ + "/console.txt").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, "/");
-  int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ);
+  int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     pid_ = -1;

@@ -54,6 +54,12 @@ class ServiceSandbox {
   // "TALVENSV -debug"; false when any of them could not be started (the reason in
   // start_error()).
   bool Start();
+  // As Start, but runs TALVENSV without arguments, as systemd does: NOTIFY_SOCKET (for the
+  // service only) names a datagram socket in the directory whose messages Notifications()
+  // collects, so the program hands itself over and stops on SIGTERM.
+  bool StartAsService();
+  // The sd_notify messages received so far, one datagram per entry.
+  std::vector<std::string> Notifications();
   const std::string& start_error() const { return start_error_; }
   // Sends `sig` to the service.
   void Signal(int sig);
@@ -76,6 +82,8 @@ class ServiceSandbox {
  private:
   // Starts the bus and the simulator as needed; false with start_error_ set.
   bool StartKori();
+  // Starts TALVENSV with `args` and, when `notify_socket` is not empty, NOTIFY_SOCKET.
+  bool StartProgram(const std::vector<std::string>& args, const std::string& notify_socket);
 
   std::string dir_;
   std::unique_ptr<Store> store_;
@@ -88,6 +96,8 @@ class ServiceSandbox {
   pid_t pid_ = -1;
   int pidfd_ = -1;
   int inotify_ = -1;
+  int notify_fd_ = -1;
+  std::vector<std::string> notifications_;
 };
 
 }  // namespace quillon

@@ -213,6 +213,39 @@ expected="OpenService failed - The specified service does not exist as an instal
 check "-remove without the service prints \"OpenService failed - ...\" ($out)" \
   test "$out" = "$expected"
 
+# 6b. With no KORI on the container's bus the start-time step pauses 60 s between its
+#     cabinet tries. A stop 10 s after the start still ends the service at once and in order:
+#     inactive (not failed), the stop lines, no worker built. The time is the figure the
+#     service promises (within 2 s); everything else here waits for conditions.
+if [[ -x $bin/quillon-kori-sim ]]; then in_container systemctl stop quillon-kori-sim.service; fi
+out=$(talven -install 2>&1)
+check "-install with no KORI on the bus starts the service" \
+  test "$out" = $'TALVEN installed.\nTALVEN started.'
+in_container systemctl stop TALVEN.service
+check "systemctl start with no KORI on the bus" in_container systemctl start TALVEN.service
+workers_before=$(trace_count "CreateHandle 1/1 Success.")
+stops_before=$(trace_count "All threads 1/1 terminate success.")
+sleep 10
+started_ns=$(date +%s%N)
+in_container systemctl stop TALVEN.service
+stop_ms=$((($(date +%s%N) - started_ns) / 1000000))
+echo "# systemctl stop 10 s after the start, no KORI: $stop_ms ms"
+check "systemctl stop during the cabinet pause returns within 2 s ($stop_ms ms)" \
+  test "$stop_ms" -le 2000
+check "the stopped unit is inactive, not failed" unit_active inactive
+result=$(in_container systemctl show -p Result --value TALVEN.service 2>&1)
+check "the service ended by itself with result success ($result)" test "$result" = success
+check "the stop wrote its lines (\"All threads 1/1 terminate success.\")" \
+  test "$(trace_count "All threads 1/1 terminate success.")" -eq $((stops_before + 1))
+check "no worker was built after the stop request" \
+  test "$(trace_count "CreateHandle 1/1 Success.")" -eq "$workers_before"
+talven -remove >/dev/null 2>&1
+if [[ -x $bin/quillon-kori-sim ]]; then
+  in_container systemd-run --quiet --unit=quillon-kori-sim --service-type=notify \
+    /opt/quillon/bin/quillon-kori-sim --cabinet=1 --model=QX-TIER --seconds=3600000 ||
+    fail "the KORI simulator runs again on the container's system bus"
+fi
+
 # 7. Started by hand with no argument, the program only leaves the trace line.
 before=$(trace_count "StartServiceCtrlDispatcher failed.")
 out=$(talven 2>&1)

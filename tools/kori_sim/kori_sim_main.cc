@@ -179,7 +179,7 @@ int GetCabinet(sd_bus*, const char*, const char*, const char* property, sd_bus_m
 
 int GetTimeout(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
                sd_bus_error*) {
-  return sd_bus_message_append(reply, "u", 30000u);
+  return sd_bus_message_append(reply, "u", g_config.default_timeout_ms);
 }
 
 int GetVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,

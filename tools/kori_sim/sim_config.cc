@@ -51,6 +51,7 @@ const char* SimUsage() {
          "  --model=TEXT          cabinet model, answer to 0x0C00/0x0608 (default QX-CABINET-1)\n"
          "  --seconds=N           operating seconds, answer to 0xE001/0x1010 (default 36000)\n"
          "  --psu=N               PSU status byte, answer to 0x0500 (default 1)\n"
+         "  --default-timeout=MS  the DefaultTimeout property in milliseconds (default 30000)\n"
          "  Other commands answer status 1 with no data. 0xE000 answers status 0, no data.\n"
          "Faults (CMD is a command number such as 0xE001, or 'all'; options repeat):\n"
          "  --status=CMD:N        answer CMD with status byte N\n"
@@ -94,6 +95,8 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimConfig* config, bool*
       config->seconds = static_cast<uint32_t>(n);
     } else if (key == "--psu" && ParseNumber(value, 0, 255, &n)) {
       config->psu = static_cast<uint8_t>(n);
+    } else if (key == "--default-timeout" && ParseNumber(value, 0, 0xFFFFFFFFLL, &n)) {
+      config->default_timeout_ms = static_cast<uint32_t>(n);
     } else if (key == "--property" && has_value) {
       if (value == "n") {
         config->property = SimProperty::kInt16;

@@ -29,6 +29,7 @@ struct SimConfig {
   std::string model = "QX-CABINET-1";
   uint32_t seconds = 36000;
   uint8_t psu = 1;
+  uint32_t default_timeout_ms = 30000;  // the DefaultTimeout property
   SimProperty property = SimProperty::kInt16;
   bool no_vcrequest = false;
   std::map<uint16_t, SimCommandRule> rules;  // by command

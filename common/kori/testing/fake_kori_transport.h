@@ -1,7 +1,9 @@
 #ifndef QUILLON_COMMON_KORI_TESTING_FAKE_KORI_TRANSPORT_H_
 #define QUILLON_COMMON_KORI_TESTING_FAKE_KORI_TRANSPORT_H_
 
+#include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,6 +32,11 @@ struct FakeKoriServer {
       "</interface></node>";
   int property_fail = 0;  // non-zero: reading ServerCabinetNumber fails
   int16_t property_value = 1;
+  int timeout_fail = 0;  // non-zero: reading DefaultTimeout fails
+  uint32_t default_timeout_ms = 30000;
+  // Runs inside every Call, before it answers (a test may signal the abandon event there,
+  // as a stop request arriving while the call is in flight).
+  std::function<void(const KoriCall&)> during_call;
   std::map<uint16_t, Answer> answers;  // by command; a missing command answers status 1
 
   // Recorded.
@@ -37,11 +44,13 @@ struct FakeKoriServer {
   int opens = 0;
   int closes = 0;
   int property_reads = 0;
+  uint64_t call_timeout_usec = 0;  // the last SetCallTimeout
   bool open = false;
 };
 
 // A KoriTransport that answers from a FakeKoriServer, for the failure paths that a real
-// server seldom shows. Single-threaded like every transport.
+// server seldom shows. A call made while the abandon event is signalled fails with ECANCELED.
+// Single-threaded like every transport.
 class FakeKoriTransport : public KoriTransport {
  public:
   explicit FakeKoriTransport(std::shared_ptr<FakeKoriServer> server) : server_(std::move(server)) {}
@@ -60,10 +69,20 @@ class FakeKoriTransport : public KoriTransport {
     *value = server_->property_value;
     return 0;
   }
+  int ReadDefaultTimeout(uint32_t* milliseconds) override {
+    if (!server_->open) return 107;
+    if (server_->timeout_fail != 0) return server_->timeout_fail;
+    *milliseconds = server_->default_timeout_ms;
+    return 0;
+  }
+  void SetCallTimeout(uint64_t usec) override { server_->call_timeout_usec = usec; }
+  void SetAbandon(Waitable abandon) override { abandon_ = abandon; }
   int Call(const KoriCall& call, KoriReply* reply) override {
     *reply = KoriReply{};
     if (!server_->open) return 107;
     server_->calls.push_back(call);
+    if (server_->during_call) server_->during_call(call);
+    if (abandon_ != kInvalidWaitable && WaitOne(abandon_, 0) == 0) return ECANCELED;
     auto it = server_->answers.find(call.command);
     if (it == server_->answers.end()) {
       reply->status = {1};
@@ -81,6 +100,7 @@ class FakeKoriTransport : public KoriTransport {
 
  private:
   std::shared_ptr<FakeKoriServer> server_;
+  Waitable abandon_ = kInvalidWaitable;
 };
 
 }  // namespace quillon
