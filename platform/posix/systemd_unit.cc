@@ -121,9 +121,9 @@ std::string UnitFileText(const std::string& display_name, const std::string& pro
   text += "ExecStart=" + QuotePath(program_path, true) + "\n";
   text += "Restart=on-failure\n";
   text += "RestartSec=5s\n";
-  // The service ends within a second of the stop request; a worker still busy extends this
-  // through its stop-pending report.
-  text += "TimeoutStopSec=5s\n";
+  // A stop ends the start-time step within a second; once serving, the service waits up to
+  // 15 s for its worker to finish a cycle, so the time-out leaves room for that wait.
+  text += "TimeoutStopSec=20s\n";
   text += kHardening;
   if (!sandbox.writable_dirs.empty()) {
     text += "ReadWritePaths=";

@@ -39,7 +39,7 @@ TEST(UnitFileTextTest, NotifyServiceRestartedAfterACrashAndStartedAtBoot) {
   EXPECT_EQ(service[0], "Type=notify");
   EXPECT_EQ(service[1], "ExecStart=\"/opt/quillon/bin/TALVENSV\"");
   EXPECT_EQ(service[2], "Restart=on-failure");
-  EXPECT_THAT(service, testing::Contains("TimeoutStopSec=5s"));
+  EXPECT_THAT(service, testing::Contains("TimeoutStopSec=20s"));
   EXPECT_THAT(Section(text, "Install"), ElementsAre("WantedBy=multi-user.target"));
 }
 
