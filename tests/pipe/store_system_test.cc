@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -131,6 +132,29 @@ TEST_F(StoreSystemTest, PartsChangedCycleWaitsForAWriteLockHeldTwentySeconds) {
   EXPECT_EQ(lost, 0) << "done " << done.flag << " '" << done.date << "', pre " << pre.flag << " '"
                      << pre.date << "', pre stop " << pre_stop << "\n"
                      << box_.Trace();
+  StopService();
+}
+
+// A store path that is a directory: the service says so at start and at each cycle, keeps
+// answering, and takes the store up once the path is usable.
+TEST_F(StoreSystemTest, UnusableStoreIsReportedAndTakenUpAgain) {
+  const std::string path = box_.dir() + "/registry.db";
+  std::filesystem::remove_all(path);
+  std::filesystem::remove(path + "-wal");
+  std::filesystem::remove(path + "-shm");
+  std::filesystem::create_directory(path);
+  const std::string unusable =
+      "Settings store " + path + " is not usable (status 5): the path is a directory";
+  StartService();
+  ASSERT_TRUE(box_.WaitForTrace(unusable, 2, kBoundMs)) << box_.Trace();  // start, start cycle
+  size_t n = 0;
+  EXPECT_EQ(box_.Call("ORNA_PIPE", Z("02"), &n), "Heared [02]:1");
+  EXPECT_EQ(PartsChanged("0", kBoundMs), "Heared.");
+  EXPECT_EQ(box_.TraceCount(unusable), 3);
+
+  std::filesystem::remove(path);
+  EXPECT_EQ(PartsChanged("0", kBoundMs), "Heared.");
+  EXPECT_EQ(box_.TraceCount("Settings store " + path + " is usable again."), 1) << box_.Trace();
   StopService();
 }
 
