@@ -7,6 +7,7 @@
 
 #include "common/log/event_report.h"
 #include "common/log/trace_log.h"
+#include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
@@ -66,7 +67,7 @@ TEST_F(StoreMonitorTest, AFailedWriteIsTracedAndNamedInTheJournalOnceADayPerValu
 TEST_F(StoreMonitorTest, AFailedPairNamesBothValuesAndWritesNeither) {
   failing_.FailOn("set", "UPS_DATE", kErrorWriteProtect);
   EXPECT_EQ(WriteNotifyDone(&monitor_, 1, "2026/12/08", kNotifyUps), kErrorWriteProtect);
-  EXPECT_FALSE(inner_.HasValue("SOFTWARE\\Morvath\\TALVEN\\LifeTime\\NotifyDone", "UPS"));
+  EXPECT_FALSE(inner_.HasValue(kNotifyDoneKey, "UPS"));
   EXPECT_EQ(events_.Count(kEventStoreWriteFailed), 2);
   const std::vector<std::string> lines = sink_.messages();
   ASSERT_EQ(lines.size(), 2u);
@@ -128,6 +129,15 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
                         " is not usable (status 5): injected failure"),
             3);
   EXPECT_EQ(events_.Count(kEventStoreUnusable), 1);
+
+  // The store comes back holding a CPU fan past its life: the next cycle reads it as at a
+  // start and gives the limit notice.
+  inner_.SetDword(kCurrentKey, "CPU_FAN", 1000);
+  inner_.SetDword(kLimitKey, "CPU_FAN", 1000);
+  failing_.set_rule(nullptr);
+  cycles->Cycle(2);
+  EXPECT_EQ(events_.Count(kEventLimit), 1);
+  EXPECT_EQ(inner_.GetDword(kNotifyDoneKey, "CPU_FAN"), 1u);
 }
 
 }  // namespace
