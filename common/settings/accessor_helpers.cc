@@ -39,8 +39,8 @@ std::string DwordBytes(uint32_t value) {
 }
 
 std::string TextRecord(const char* in, size_t size) {
-  std::string record(size, '\0');
-  record.replace(0, strnlen(in, size - 1), in, strnlen(in, size - 1));
+  std::string record(in, strnlen(in, size - 1));
+  record.resize(size, '\0');
   return record;
 }
 
