@@ -19,6 +19,7 @@ constexpr ErrorText kErrorTexts[] = {
     {6, "The handle is invalid."},
     {8, "Not enough memory resources are available to process this command."},
     {13, "The data is invalid."},
+    {19, "The media is write protected."},
     {29, "The system cannot write to the specified device."},
     {30, "The system cannot read from the specified device."},
     {87, "The parameter is incorrect."},

@@ -68,6 +68,11 @@ class ServiceControl {
   // status when it was not (for example because no service manager started the process).
   virtual Status SetStatus(const ServiceStatusRecord& status) = 0;
 
+  // Adds `text` to the status line the service manager shows beside the state (systemd:
+  // `systemctl status`), until it is called again; empty removes it. Sent at once and kept
+  // with every later status report. 0 when delivered, as SetStatus.
+  virtual Status SetStatusText(const std::string& text) = 0;
+
   // Installs the handler for the console events (debug mode). 0 on success.
   virtual Status SetConsoleHandler(ConsoleControlHandler handler) = 0;
 };

@@ -2,6 +2,7 @@
 #define QUILLON_PLATFORM_STORE_H_
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,14 @@ struct StoreValue {
   std::string data;  // raw bytes: DWORD (QWORD) little-endian 4 (8) bytes; texts with zeros
 };
 
+// One value of a multi-value write (Store::SetValues). The views must stay valid for the call.
+struct StoreWrite {
+  std::string_view key;
+  std::string_view name;
+  ValueType type = ValueType::kNone;
+  std::string_view data;
+};
+
 // The settings store: a tree of keys below HKEY_LOCAL_MACHINE, written as full paths with
 // backslashes ("SOFTWARE\Morvath\TALVEN\LifeTime\Current"), each key holding named values of a
 // registry type. Key and value names match without regard to ASCII case. A key path never has
@@ -50,6 +59,11 @@ class Store {
   virtual Status SetValue(std::string_view key, std::string_view name, ValueType type,
                           std::string_view data) = 0;
 
+  // Writes all `writes` (SetValue each, in order) as one transaction: every value is written
+  // or none is, also when the process dies in the middle. 0 on success (also for an empty
+  // list); otherwise the status of the first failure and the store unchanged.
+  virtual Status SetValues(std::span<const StoreWrite> writes) = 0;
+
   // Deletes one value. kErrorNotFound when it does not exist.
   virtual Status DeleteValue(std::string_view key, std::string_view name) = 0;
 
@@ -69,6 +83,13 @@ class Store {
   // Lists the names of the direct subkeys of a key (in name order). kErrorNotFound when the
   // key does not exist.
   virtual Status ListSubkeys(std::string_view key, std::vector<std::string>* names) = 0;
+
+  // Checks, without changing any value, that the store can be opened, holds this store's
+  // data and accepts writes. 0 when it is usable. Otherwise the status its operations fail
+  // with, and in `*reason` (when not null) a one-line English text of the cause (for example
+  // "the file is an SQLite database of another kind"). Meant for a periodic health report;
+  // it may cost a file-system check.
+  virtual Status CheckUsable(std::string* reason) = 0;
 };
 
 }  // namespace quillon

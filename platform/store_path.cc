@@ -12,7 +12,9 @@ std::string StorePath() {
   return "/var/lib/quillon/registry.db";
 }
 
-std::unique_ptr<Store> OpenSystemStore() { return std::make_unique<SqliteStore>(StorePath()); }
+std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms) {
+  return std::make_unique<SqliteStore>(StorePath(), busy_timeout_ms);
+}
 
 std::string DescribeStoreFailure(Store* store) {
   auto* sqlite_store = dynamic_cast<SqliteStore*>(store);

@@ -12,10 +12,17 @@ namespace quillon {
 // "/var/lib/quillon/registry.db". Reads the environment on every call.
 std::string StorePath();
 
-// The settings store at StorePath(). Never null and never fails here: when the file cannot be
-// opened or is damaged, every operation on the returned store reports it as a status. The
-// caller owns the store.
-std::unique_ptr<Store> OpenSystemStore();
+// How long a write waits for another program's write lock on the store. Programs with an
+// operator in front of them (the GUI, quillon-reg, setup) keep the short wait and show the
+// failure ("busy"), so that nobody stares at a frozen window; the service has nobody to tell,
+// so its writes wait out any ordinary lock holder (a backup, an operator's tool).
+inline constexpr int kInteractiveStoreWaitMs = 5000;
+inline constexpr int kServiceStoreWaitMs = 60000;
+
+// The settings store at StorePath(), whose writes wait up to `busy_timeout_ms` for the write
+// lock. Never null and never fails here: when the file cannot be opened or is damaged, every
+// operation on the returned store reports it as a status. The caller owns the store.
+std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms = kInteractiveStoreWaitMs);
 
 // A one-line English description of the latest failure of `store` (for example "database disk
 // image is malformed"), for operator messages; empty when `store` did not come from

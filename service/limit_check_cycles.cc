@@ -2,23 +2,42 @@
 
 #include "service/limit_check.h"
 #include "service/notifier_port.h"
+#include "service/store_monitor.h"
 
 namespace quillon {
 namespace {
 
-// The engine and the notifier it launches through, owned together by the worker.
+// The engine and the notifier it launches through, owned together by the worker; each cycle
+// first checks the store.
 class EngineCycles : public LimitCheckCycles {
  public:
   EngineCycles(const ServiceEnv& env, uint32_t language)
-      : notifier_(env.system, env.launcher),
+      : monitor_(env.store_monitor),
+        notifier_(env.system, env.launcher),
         engine_(env.store, env.clock, env.trace, env.event_log, &notifier_, language) {}
 
-  void Cycle(int reason) override { engine_.Cycle(reason); }
+  void Cycle(int reason) override {
+    CheckStore(reason);
+    engine_.Cycle(reason);
+  }
   void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) override {
+    CheckStore(kCyclePartsChanged);
     engine_.OnPartsChanged(request, size, reply);
   }
 
  private:
+  // Every cycle says whether it runs on the store or on defaults. A store that has become
+  // usable again is taken up as at a service start: the start cycle reads the lifetime data
+  // and flags the engine could not read before, so the part checks run on them again.
+  void CheckStore(int reason) {
+    if (monitor_ == nullptr) return;
+    const bool usable = monitor_->Check() == kOk;
+    if (usable && store_was_unusable_ && reason != kCycleStart) engine_.Cycle(kCycleStart);
+    store_was_unusable_ = !usable;
+  }
+
+  StoreMonitor* monitor_;
+  bool store_was_unusable_ = false;
   LauncherNotifier notifier_;
   LimitCheckEngine engine_;
 };

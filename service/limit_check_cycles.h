@@ -11,7 +11,9 @@ namespace quillon {
 
 // The lifetime check engine over `env` (store, clock, trace, event_log, system and launcher,
 // all outliving the result), with the notification programs beside the running program, as
-// the cycles of the LimitCheck worker. `language`: 0 Japanese, 1 English.
+// the cycles of the LimitCheck worker. Each cycle first checks the store through
+// env.store_monitor when that is set; when the store has become usable again since the last
+// cycle, a start cycle runs first, as at a service start. `language`: 0 Japanese, 1 English.
 std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, uint32_t language);
 
 }  // namespace quillon

@@ -8,6 +8,7 @@
 
 #include "common/kori/kori_client.h"
 #include "common/log/trace_log.h"
+#include "common/settings/settings.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/journal_event_log.h"
 #include "platform/posix/posix_process_launcher.h"
@@ -20,11 +21,13 @@
 #include "service/service_core.h"
 #include "service/service_env.h"
 #include "service/service_host.h"
+#include "service/store_monitor.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;
 
-  std::unique_ptr<Store> store = OpenSystemStore();
+  // The service's writes wait out another program's write lock (see kServiceStoreWaitMs).
+  std::unique_ptr<Store> store = OpenSystemStore(kServiceStoreWaitMs);
   PosixSystemInfo system;
   SystemClock clock;
   FileTraceSink trace_sink(&clock);
@@ -37,9 +40,16 @@ int main(int argc, char** argv) {
   // Its handlers call into the host; it is ended first (below), so that no signal arriving
   // while the program winds down reaches an object that is already gone.
   auto service_control = std::make_unique<SystemdServiceControl>();
+  // Every write of the service goes through the monitor, which reports what still fails and
+  // checks the store at start and at each cycle (trace, journal, systemd status line).
+  StoreMonitor monitor(store.get(), StorePath(), &clock, &trace, &event_log,
+                       ServiceLanguage(&system));
+  monitor.set_status_line(
+      [control = service_control.get()](const std::string& text) { control->SetStatusText(text); });
 
   ServiceEnv env;
-  env.store = store.get();
+  env.store = &monitor;
+  env.store_monitor = &monitor;
   env.system = &system;
   env.clock = &clock;
   env.trace = &trace;
@@ -66,6 +76,7 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const int exit_code = host.Main(args);
+  monitor.set_status_line(nullptr);
   service_control.reset();
   return exit_code;
 }

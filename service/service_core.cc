@@ -6,6 +6,7 @@
 #include "platform/event_log.h"
 #include "service/command_loop.h"
 #include "service/limit_check_cycles.h"
+#include "service/store_monitor.h"
 
 namespace quillon {
 
@@ -96,6 +97,8 @@ uint32_t TalvenService::Run() {
   ReportLogEvent(env_.event_log, language_, kServiceName, kServiceName, kEventTypeInformation,
                  kEventServiceStart, kServiceName);
   env_.trace->Trace("*** TALVEN SERVICE START ***");
+  // A store that cannot be used is reported at once, not first met by a silent write.
+  if (env_.store_monitor != nullptr) env_.store_monitor->Check();
 
   // Step 6: the hardware step and the worker. Without a worker there is nothing to serve;
   // a stop request during the step ends the run as it ends the command loop.

@@ -9,6 +9,7 @@ class KoriClient;
 class ProcessLauncher;
 class ServiceManager;
 class Store;
+class StoreMonitor;
 class SystemInfo;
 class TraceLog;
 
@@ -24,6 +25,9 @@ struct ServiceEnv {
   ProcessLauncher* launcher = nullptr;
   ServiceManager* service_manager = nullptr;
   KoriClient* kori = nullptr;
+  // Checks the store at start and before each check cycle; null: no checks. When set, `store`
+  // is normally this same monitor.
+  StoreMonitor* store_monitor = nullptr;
 };
 
 }  // namespace quillon

@@ -25,6 +25,8 @@ inline constexpr uint32_t kEventPreWarning = 0xC00004B3;
 inline constexpr uint32_t kEventLimit = 0xC00004B4;
 inline constexpr uint32_t kEventRaidPreWarning = 0xC00004B5;
 inline constexpr uint32_t kEventRaidLimit = 0xC00004B6;
+inline constexpr uint32_t kEventStoreUnusable = 0xC00004B7;     // %2: path and cause
+inline constexpr uint32_t kEventStoreWriteFailed = 0xC00004B8;  // %2: value, status, cause
 
 // The event source of the service and the keys of its registration.
 inline constexpr char kEventSourceName[] = "TALVEN";

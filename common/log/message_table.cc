@@ -28,6 +28,10 @@ constexpr MessageTableEntry kMessages[] = {
     {0xC00004B4, "%1 %0\r\n", "%1 %0\r\n"},
     {0xC00004B5, "%1 %0\r\n", "%1 %0\r\n"},
     {0xC00004B6, "%1 %0\r\n", "%1 %0\r\n"},
+    {0xC00004B7, "Quillon(%1) cannot use its settings store.( %2 )%0\r\n",
+     "Quillon(%1) は設定ストアを使用できません。( %2 )%0\r\n"},
+    {0xC00004B8, "Quillon(%1) could not write a setting.( %2 )%0\r\n",
+     "Quillon(%1) は設定値を書き込めませんでした。( %2 )%0\r\n"},
 };
 
 }  // namespace

@@ -29,9 +29,19 @@ Status ReadText(Store* store, const char* key, const char* name, char* out, size
 
 Status WriteText(Store* store, const char* key, const char* name, const char* in, size_t size) {
   if (in == nullptr || size == 0 || size > kMaxTextSize) return kErrorInvalidParameter;
-  char buffer[kMaxTextSize] = {};
-  std::memcpy(buffer, in, strnlen(in, size - 1));
-  return RegCtlWriteValue(store, key, name, kRegSz, buffer, static_cast<uint32_t>(size));
+  const std::string record = TextRecord(in, size);
+  return RegCtlWriteValue(store, key, name, kRegSz, record.data(), static_cast<uint32_t>(size));
+}
+
+std::string DwordBytes(uint32_t value) {
+  return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+          static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 24) & 0xFF)};
+}
+
+std::string TextRecord(const char* in, size_t size) {
+  std::string record(in, strnlen(in, size - 1));
+  record.resize(size, '\0');
+  return record;
 }
 
 bool RaidName(const char* stem, int n, char* out, size_t out_size) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/status.h"
 #include "platform/store.h"
@@ -22,6 +23,14 @@ Status ReadText(Store* store, const char* key, const char* name, char* out, size
 // zero (at most size - 1 characters) and the rest of the record is zero-filled, so a short
 // text literal is never read past its end and no stray bytes reach the store.
 Status WriteText(Store* store, const char* key, const char* name, const char* in, size_t size);
+
+// The stored form of a DWORD: 4 bytes, little-endian whatever the host order, as the registry
+// keeps it.
+std::string DwordBytes(uint32_t value);
+
+// The stored form of a fixed-size text of `size` bytes (at most 24): the caller's text up to
+// its first zero (at most size - 1 characters), zero-filled to `size`.
+std::string TextRecord(const char* in, size_t size);
 
 // "RAID01".."RAID16" (stem "RAID") or "RAID_DATE01".. into `out` (at least 16 bytes); false
 // when n is outside 1-16.

@@ -4,11 +4,12 @@
 
 namespace quillon {
 
+using settings_internal::DwordBytes;
 using settings_internal::RaidName;
 using settings_internal::ReadDword;
 using settings_internal::ReadText;
+using settings_internal::TextRecord;
 using settings_internal::WriteDword;
-using settings_internal::WriteText;
 
 namespace {
 
@@ -27,12 +28,17 @@ Status ReadFlagAndDate(Store* store, const char* key, uint32_t* flag, char* date
   return s | d;
 }
 
+// A flag and its date are one fact: both are written in one transaction, so that neither a
+// busy store nor the death of the process can leave a flag without its date (or the reverse).
 Status WriteFlagAndDate(Store* store, const char* key, uint32_t flag, const char* date, int index) {
   const char* flag_name = NotifyFlagName(index);
   const char* date_name = NotifyDateName(index);
-  if (flag_name == nullptr || date == nullptr) return kErrorInvalidParameter;
-  Status s = WriteDword(store, key, flag_name, flag);
-  return s | WriteText(store, key, date_name, date, kDateTextSize);
+  if (store == nullptr || flag_name == nullptr || date == nullptr) return kErrorInvalidParameter;
+  const std::string flag_bytes = DwordBytes(flag);
+  const std::string date_record = TextRecord(date, kDateTextSize);
+  const StoreWrite pair[] = {{key, flag_name, ValueType::kDword, flag_bytes},
+                             {key, date_name, ValueType::kSz, date_record}};
+  return store->SetValues(pair);
 }
 
 }  // namespace

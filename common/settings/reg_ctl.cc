@@ -1,6 +1,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/settings/accessor_helpers.h"
 #include "common/settings/settings.h"
 
 namespace quillon {
@@ -49,11 +50,7 @@ Status RegCtlWriteValue(Store* store, const char* subkey, const char* name, uint
     if (size != sizeof(uint32_t)) return kErrorInvalidParameter;
     uint32_t value;
     std::memcpy(&value, data, sizeof(value));
-    // Stored little-endian whatever the host order, as the registry keeps a DWORD.
-    char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                     static_cast<char>((value >> 16) & 0xFF),
-                     static_cast<char>((value >> 24) & 0xFF)};
-    return store->SetValue(subkey, name, ValueType::kDword, std::string_view(bytes, 4));
+    return store->SetValue(subkey, name, ValueType::kDword, settings_internal::DwordBytes(value));
   }
   if (type != kRegSz || size == 0) return kErrorInvalidParameter;
   return store->SetValue(subkey, name, ValueType::kSz,

@@ -66,7 +66,8 @@ Status ReadRaidCount(Store* store, uint32_t* out);
 Status WriteRaidCount(Store* store, uint32_t in);
 
 // Flag and 16-byte date of a NotifyIndex. Read: the date is copied only when both reads
-// succeeded; the OR of both statuses. Write: flag then date; the OR of both statuses.
+// succeeded; the OR of both statuses. Write: flag and date in one transaction, so both are
+// stored or neither is; the store's status.
 Status ReadNotifyDone(Store* store, uint32_t* flag, char* date, int index);
 Status WriteNotifyDone(Store* store, uint32_t flag, const char* date, int index);
 Status ReadNotifyDonePre(Store* store, uint32_t* flag, char* date, int index);

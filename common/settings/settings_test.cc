@@ -235,6 +235,23 @@ TEST(SettingsTest, NotifyDoneWithMissingDateKeepsCallersDate) {
   EXPECT_STREQ(date, "2026/07/07");
 }
 
+TEST(SettingsTest, NotifyFlagAndDateAreWrittenTogetherOrNotAtAll) {
+  MemoryStore inner;
+  FailingStore store(&inner);
+  ASSERT_EQ(WriteNotifyDone(&store, 1, "2026/03/04", kNotifyCpuFan), kOk);
+  EXPECT_EQ(inner.write_count(), 2);
+  // The date cannot be written: the cleared flag is not written either.
+  for (const char* failing_name : {"CPU_FAN_DATE", "CPU_FAN"}) {
+    store.FailOn("set", failing_name, kErrorTimeout);
+    EXPECT_EQ(WriteNotifyDone(&store, 0, "", kNotifyCpuFan), kErrorTimeout);
+    EXPECT_EQ(inner.GetDword(Life("NotifyDone"), "CPU_FAN"), 1u);
+    EXPECT_EQ(inner.GetText(Life("NotifyDone"), "CPU_FAN_DATE"), "2026/03/04");
+  }
+  store.FailOn("set", "RAID_DATE03", kErrorAccessDenied);
+  EXPECT_EQ(WriteNotifyDonePre(&store, 1, "2026/03/05", kNotifyRaidFirst + 2), kErrorAccessDenied);
+  EXPECT_FALSE(inner.HasValue(Life("NotifyDonePre"), "RAID03"));
+}
+
 TEST(SettingsTest, NotifyMethodResultIsTheDspStatus) {
   MemoryStore store;
   uint32_t method[2] = {5, 5};

@@ -5,8 +5,8 @@
 namespace quillon {
 
 void FailingStore::FailOn(std::string op, std::string name, Status status) {
-  rule_ = [op = FoldCase(op), name = FoldCase(name), status](
-              std::string_view o, std::string_view, std::string_view n) -> Status {
+  rule_ = [op = FoldCase(op), name = FoldCase(name), status](std::string_view o, std::string_view,
+                                                             std::string_view n) -> Status {
     if (!op.empty() && FoldCase(o) != op) return kOk;
     if (!name.empty() && FoldCase(n) != name) return kOk;
     return status;
@@ -34,6 +34,13 @@ Status FailingStore::SetValue(std::string_view key, std::string_view name, Value
                               std::string_view data) {
   if (Status s = Check("set", key, name)) return s;
   return inner_->SetValue(key, name, type, data);
+}
+
+Status FailingStore::SetValues(std::span<const StoreWrite> writes) {
+  for (const StoreWrite& w : writes) {
+    if (Status s = Check("set", w.key, w.name)) return s;
+  }
+  return inner_->SetValues(writes);
 }
 
 Status FailingStore::DeleteValue(std::string_view key, std::string_view name) {
@@ -64,6 +71,14 @@ Status FailingStore::ListValues(std::string_view key, std::vector<StoreValue>* v
 Status FailingStore::ListSubkeys(std::string_view key, std::vector<std::string>* names) {
   if (Status s = Check("listsubkeys", key, "")) return s;
   return inner_->ListSubkeys(key, names);
+}
+
+Status FailingStore::CheckUsable(std::string* reason) {
+  if (Status s = Check("check", "", "")) {
+    if (reason != nullptr) *reason = "injected failure";
+    return s;
+  }
+  return inner_->CheckUsable(reason);
 }
 
 }  // namespace quillon

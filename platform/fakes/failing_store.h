@@ -11,13 +11,15 @@ namespace quillon {
 
 // Wraps a Store and fails chosen operations, for testing every failure path. A call fails
 // when the predicate, given the operation ("get", "set", "delete", "create", "exists",
-// "deletetree", "listvalues", "listsubkeys"), the key and the value name, returns a non-zero
-// status; that status is returned and the wrapped store is not touched. Not thread-safe to
+// "deletetree", "listvalues", "listsubkeys", "check"), the key and the value name, returns a
+// non-zero status; that status is returned and the wrapped store is not touched. SetValues
+// asks about each of its values as a "set" and, when any fails, writes none of them.
+// CheckUsable gives a failing status with the reason "injected failure". Not thread-safe to
 // reconfigure while in use.
 class FailingStore : public Store {
  public:
-  using Rule = std::function<Status(std::string_view op, std::string_view key,
-                                    std::string_view name)>;
+  using Rule =
+      std::function<Status(std::string_view op, std::string_view key, std::string_view name)>;
 
   explicit FailingStore(Store* inner) : inner_(inner) {}
 
@@ -33,12 +35,14 @@ class FailingStore : public Store {
                   std::string* data) override;
   Status SetValue(std::string_view key, std::string_view name, ValueType type,
                   std::string_view data) override;
+  Status SetValues(std::span<const StoreWrite> writes) override;
   Status DeleteValue(std::string_view key, std::string_view name) override;
   Status CreateKey(std::string_view key) override;
   Status KeyExists(std::string_view key) override;
   Status DeleteKeyTree(std::string_view key) override;
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
+  Status CheckUsable(std::string* reason) override;
 
  private:
   Status Check(std::string_view op, std::string_view key, std::string_view name);

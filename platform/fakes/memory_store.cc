@@ -39,6 +39,23 @@ Status MemoryStore::GetValue(std::string_view key, std::string_view name, ValueT
 Status MemoryStore::SetValue(std::string_view key, std::string_view name, ValueType type,
                              std::string_view data) {
   std::lock_guard<std::mutex> lock(mu_);
+  SetValueLocked(key, name, type, data);
+  return kOk;
+}
+
+Status MemoryStore::SetValues(std::span<const StoreWrite> writes) {
+  std::lock_guard<std::mutex> lock(mu_);
+  for (const StoreWrite& w : writes) SetValueLocked(w.key, w.name, w.type, w.data);
+  return kOk;
+}
+
+Status MemoryStore::CheckUsable(std::string* reason) {
+  if (reason != nullptr) reason->clear();
+  return kOk;
+}
+
+void MemoryStore::SetValueLocked(std::string_view key, std::string_view name, ValueType type,
+                                 std::string_view data) {
   CreateKeyLocked(key);
   auto& values = keys_[FoldCase(key)].values;
   auto [it, inserted] = values.try_emplace(FoldCase(name));
@@ -46,7 +63,6 @@ Status MemoryStore::SetValue(std::string_view key, std::string_view name, ValueT
   it->second.type = type;
   it->second.data = std::string(data);
   ++writes_;
-  return kOk;
 }
 
 Status MemoryStore::DeleteValue(std::string_view key, std::string_view name) {
@@ -120,8 +136,7 @@ void MemoryStore::SetText(std::string_view key, std::string_view name, std::stri
 uint32_t MemoryStore::GetDword(std::string_view key, std::string_view name, uint32_t fallback) {
   ValueType type;
   std::string data;
-  if (GetValue(key, name, &type, &data) != kOk || type != ValueType::kDword ||
-      data.size() != 4) {
+  if (GetValue(key, name, &type, &data) != kOk || type != ValueType::kDword || data.size() != 4) {
     return fallback;
   }
   uint32_t value;

@@ -17,12 +17,15 @@ class MemoryStore : public Store {
                   std::string* data) override;
   Status SetValue(std::string_view key, std::string_view name, ValueType type,
                   std::string_view data) override;
+  Status SetValues(std::span<const StoreWrite> writes) override;
   Status DeleteValue(std::string_view key, std::string_view name) override;
   Status CreateKey(std::string_view key) override;
   Status KeyExists(std::string_view key) override;
   Status DeleteKeyTree(std::string_view key) override;
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
+  // Always usable.
+  Status CheckUsable(std::string* reason) override;
 
   // Test conveniences. SetDword/SetText write directly (a text with its terminating zero);
   // GetDword returns `fallback` when the value is missing or not a DWORD; GetText returns the
@@ -33,15 +36,17 @@ class MemoryStore : public Store {
   std::string GetText(std::string_view key, std::string_view name,
                       std::string_view fallback = "<missing>");
   bool HasValue(std::string_view key, std::string_view name);
-  // Number of successful SetValue calls so far.
+  // Number of values written so far (by SetValue, and one per value of SetValues).
   int write_count();
 
  private:
   struct Key {
-    std::string name;                     // as first written
+    std::string name;                          // as first written
     std::map<std::string, StoreValue> values;  // by lower-case name
   };
   void CreateKeyLocked(std::string_view key);
+  void SetValueLocked(std::string_view key, std::string_view name, ValueType type,
+                      std::string_view data);
 
   std::mutex mu_;
   std::map<std::string, Key> keys_;  // by lower-case full path

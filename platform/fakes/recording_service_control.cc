@@ -102,4 +102,15 @@ void RecordingServiceControl::set_failing_report(int index) {
   failing_report_ = index;
 }
 
+Status RecordingServiceControl::SetStatusText(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mu_);
+  status_texts_.push_back(text);
+  return kOk;
+}
+
+std::vector<std::string> RecordingServiceControl::status_texts() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return status_texts_;
+}
+
 }  // namespace quillon

@@ -18,6 +18,7 @@ class RecordingServiceControl : public ServiceControl {
   Status RunDispatcher(const std::string& name, const std::function<void()>& entry) override;
   Status RegisterControlHandler(const std::string& name, ServiceControlHandler handler) override;
   Status SetStatus(const ServiceStatusRecord& status) override;
+  Status SetStatusText(const std::string& text) override;
   Status SetConsoleHandler(ConsoleControlHandler handler) override;
 
   // Delivers a control to the registered handler; returns its result, or 1 when none is
@@ -31,6 +32,8 @@ class RecordingServiceControl : public ServiceControl {
   bool WaitForConsoleHandler(int timeout_ms);
 
   std::vector<ServiceStatusRecord> statuses();
+  // Every SetStatusText text so far, in order.
+  std::vector<std::string> status_texts();
   // Waits up to `timeout_ms` until a report with `state` has been made; true when it was.
   bool WaitForState(ServiceState state, int timeout_ms);
 
@@ -49,6 +52,7 @@ class RecordingServiceControl : public ServiceControl {
   ServiceControlHandler control_handler_;
   ConsoleControlHandler console_handler_;
   std::vector<ServiceStatusRecord> statuses_;
+  std::vector<std::string> status_texts_;
   int reports_ = 0;
 };
 

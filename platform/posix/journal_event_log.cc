@@ -31,6 +31,8 @@ constexpr MessageIdEntry kMessageIds[] = {
     {0xC00004B4, "43f6173f66904278890bcddb57fb34f7"},
     {0xC00004B5, "97c9896283eb4afb8381dd7d2407e536"},
     {0xC00004B6, "76a3213618cd46f1a98995ec62f46bff"},
+    {0xC00004B7, "a8ddcfce9e624b769d88bcf3558270b2"},
+    {0xC00004B8, "e599a10772a9427b8760071bda7012ff"},
 };
 
 const char* Priority(uint16_t type) {

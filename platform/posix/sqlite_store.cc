@@ -10,6 +10,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/posix/operator_group.h"
 
 namespace quillon {
@@ -17,7 +18,6 @@ namespace {
 
 // Bump when the tables change; a file of a newer format is refused rather than misread.
 constexpr int kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 5000;
 constexpr int kWalRetryMs = 5;
 constexpr int64_t kRootKeyId = 1;
 
@@ -49,12 +49,16 @@ void CreateParentDirectories(const std::string& path) {
 }
 
 // The errno that explains why the file could not be opened. SQLite's own last errno often
-// comes from a later fallback attempt (ENOENT after EACCES), so missing permissions are looked
-// for first.
+// comes from a later fallback attempt (ENOENT after EACCES), so the path itself is looked at
+// first: a directory, a path through a file, missing permissions, a read-only file system.
 int CantOpenCause(const std::string& path, int sqlite_errno) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
     if (access(path.c_str(), R_OK) != 0) return errno;
+    if (access(path.c_str(), W_OK) != 0 && errno == EROFS) return EROFS;
+  } else if (errno == ENOTDIR) {
+    return ENOTDIR;
   } else {
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
@@ -63,9 +67,19 @@ int CantOpenCause(const std::string& path, int sqlite_errno) {
       slash = dir.rfind('/');
       dir = slash == std::string::npos || slash == 0 ? "/" : dir.substr(0, slash);
     }
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
     if (access(dir.c_str(), W_OK | X_OK) != 0) return errno;
   }
   return sqlite_errno;
+}
+
+// The status of a file the system refuses to let us change or open for `error`.
+Status RefusalStatus(int error) {
+  if (error == EROFS) return kErrorWriteProtect;
+  if (error == EACCES || error == EPERM || error == EISDIR || error == ENOTDIR) {
+    return kErrorAccessDenied;
+  }
+  return kErrorRegistryIo;
 }
 
 // Counts the fork() calls of this process, so that a store notices in a child that its
@@ -181,7 +195,8 @@ struct SqliteStore::Statements {
   }
 };
 
-SqliteStore::SqliteStore(std::string path) : path_(std::move(path)) {}
+SqliteStore::SqliteStore(std::string path, int busy_timeout_ms)
+    : path_(std::move(path)), busy_timeout_ms_(busy_timeout_ms) {}
 
 SqliteStore::~SqliteStore() {
   std::lock_guard<std::mutex> lock(mu_);
@@ -219,14 +234,20 @@ Status SqliteStore::Fail(int rc) {
     case SQLITE_NOTADB:
       status = kErrorRegistryCorrupt;
       break;
-    case SQLITE_READONLY:
+    case SQLITE_READONLY: {
+      std::string cause;
+      status = WriteRefusal(&cause);
+      if (status == kErrorRegistryIo) status = kErrorAccessDenied;
+      if (!cause.empty()) message += " (" + cause + ")";
+      break;
+    }
     case SQLITE_PERM:
     case SQLITE_AUTH:
       status = kErrorAccessDenied;
       break;
     case SQLITE_CANTOPEN: {
       int error = CantOpenCause(path_, db_ ? sqlite3_system_errno(db_) : 0);
-      if (error == EACCES || error == EPERM || error == EROFS) status = kErrorAccessDenied;
+      status = RefusalStatus(error);
       if (error != 0) message += std::string(" (") + std::strerror(error) + ")";
       break;
     }
@@ -244,6 +265,13 @@ Status SqliteStore::Fail(int rc) {
       break;
   }
   return FailWith(status, std::move(message));
+}
+
+Status SqliteStore::WriteRefusal(std::string* cause) {
+  if (access(path_.c_str(), W_OK) == 0) return kErrorRegistryIo;
+  const int error = errno;
+  *cause = std::strerror(error);
+  return RefusalStatus(error);
 }
 
 Status SqliteStore::Finish(Status status) {
@@ -275,26 +303,41 @@ Status SqliteStore::EnsureOpen() {
   return OpenLocked();
 }
 
-Status SqliteStore::OpenLocked() {
-  opened_in_generation_ = ForkGeneration();
+int SqliteStore::OpenFile() {
   CreateParentDirectories(path_);
   CreateSharedStoreFile(path_);
-  int rc =
-      sqlite3_open_v2(path_.c_str(), &db_,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  return sqlite3_open_v2(path_.c_str(), &db_,
+                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+}
+
+Status SqliteStore::OpenLocked() {
+  opened_in_generation_ = ForkGeneration();
+  struct stat st;
+  if (stat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return FailWith(kErrorAccessDenied, "the path is a directory");
+  }
+  int rc = OpenFile();
   if (rc != SQLITE_OK) return Fail(rc);
   sqlite3_extended_result_codes(db_, 1);
-  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db_, busy_timeout_ms_);
+
+  // Nothing is changed before the file is known to be ours (or empty): another program's
+  // database is refused as it is. Until then closing must not even checkpoint its WAL.
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  int version = 0;
+  Status status = CheckKind(&version);
+  if (status != kOk) return status;
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 
   // A file that only allows reading is still served for reads; it cannot be switched to WAL,
   // and the first write reports it.
   if (sqlite3_db_readonly(db_, "main") != 1) {
-    Status status = EnableWal();
+    status = EnableWal();
     if (status != kOk) return status;
   }
-  Status status = Exec("PRAGMA synchronous=FULL");
+  status = Exec("PRAGMA synchronous=FULL");
   if (status != kOk) return status;
-  status = InitSchemaLocked();
+  status = InitSchemaLocked(version);
   if (status != kOk) return status;
 
   statements_ = new Statements;
@@ -310,55 +353,67 @@ Status SqliteStore::EnableWal() {
   for (int waited_ms = 0;; waited_ms += kWalRetryMs) {
     int rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) return kOk;
-    if ((rc & 0xff) != SQLITE_BUSY || waited_ms >= kBusyTimeoutMs) return Fail(rc);
+    if ((rc & 0xff) != SQLITE_BUSY || waited_ms >= busy_timeout_ms_) return Fail(rc);
     sqlite3_sleep(kWalRetryMs);
   }
 }
 
-Status SqliteStore::InitSchemaLocked() {
-  auto read_int = [this](const char* sql, int* out) -> Status {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-      rc = sqlite3_step(stmt);
-      if (rc == SQLITE_ROW) {
-        *out = sqlite3_column_int(stmt, 0);
-        rc = SQLITE_OK;
-      }
+Status SqliteStore::ReadInt(const char* sql, int* out) {
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+      *out = sqlite3_column_int(stmt, 0);
+      rc = SQLITE_OK;
     }
-    Status status = rc == SQLITE_OK ? kOk : Fail(rc);
-    sqlite3_finalize(stmt);
-    return status;
-  };
-
-  int version = 0;
-  Status status = read_int("PRAGMA user_version", &version);
-  if (status != kOk) return status;
-  if (version == kSchemaVersion) return kOk;
-  if (version > kSchemaVersion) {
-    return FailWith(kErrorRegistryCorrupt, "the store was written by a newer version (format " +
-                                               std::to_string(version) + ")");
   }
+  Status status = rc == SQLITE_OK ? kOk : Fail(rc);
+  sqlite3_finalize(stmt);
+  return status;
+}
+
+Status SqliteStore::CheckKind(int* version) {
+  Status status = ReadInt("PRAGMA user_version", version);
+  if (status != kOk) return status;
+  if (*version > kSchemaVersion) {
+    return FailWith(kErrorRegistryCorrupt, "the store was written by a newer version (format " +
+                                               std::to_string(*version) + ")");
+  }
+  // Version 0 must be a file without tables (new or empty); the current version must have
+  // both tables of the store, so another program's database that happens to carry the same
+  // version number is refused too.
+  int tables = 0;
+  int ours = 0;
+  status = ReadInt("SELECT count(*) FROM sqlite_schema", &tables);
+  if (status == kOk) {
+    status = ReadInt(
+        "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
+        "name IN ('store_key', 'store_value')",
+        &ours);
+  }
+  if (status != kOk) return status;
+  if ((*version == 0 && tables != 0) || (*version == kSchemaVersion && ours != 2)) {
+    return FailWith(kErrorRegistryCorrupt, "the file is an SQLite database of another kind");
+  }
+  return kOk;
+}
+
+Status SqliteStore::InitSchemaLocked(int version) {
+  if (version == kSchemaVersion) return kOk;
   if (sqlite3_db_readonly(db_, "main") == 1) {
     return FailWith(kErrorAccessDenied, "the store is empty and its file is read-only");
   }
-
-  // Another process may be creating the tables at this moment: decide under the write lock.
-  status = Exec("BEGIN IMMEDIATE");
+  // Another process may be creating the tables at this moment: decide again under the write
+  // lock.
+  Status status = Exec("BEGIN IMMEDIATE");
   if (status != kOk) return status;
-  int tables = 0;
-  status = read_int("PRAGMA user_version", &version);
+  status = CheckKind(&version);
   if (status == kOk && version == 0) {
-    status = read_int("SELECT count(*) FROM sqlite_schema", &tables);
-    if (status == kOk && tables != 0) {
-      status = FailWith(kErrorRegistryCorrupt, "the file is an SQLite database of another kind");
-    }
-    if (status == kOk) status = Exec(kSchemaSql);
+    status = Exec(kSchemaSql);
     if (status == kOk) {
       status = Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
     }
-  } else if (status == kOk && version != kSchemaVersion) {
-    status = FailWith(kErrorRegistryCorrupt, "the store was written by a newer version");
   }
   if (status == kOk) return Exec("COMMIT");
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -472,24 +527,39 @@ Status SqliteStore::GetValue(std::string_view key, std::string_view name, ValueT
   return Finish(status);
 }
 
+Status SqliteStore::UpsertInTransaction(const StoreWrite& write) {
+  int64_t id = 0;
+  Status status = CreateKeyInTransaction(write.key, &id);
+  if (status != kOk) return status;
+  sqlite3_stmt* stmt = statements_->upsert_value;
+  StatementScope scope(stmt);
+  sqlite3_bind_int64(stmt, 1, id);
+  BindText(stmt, 2, write.name);
+  sqlite3_bind_int64(stmt, 3, static_cast<int64_t>(write.type));
+  BindBlob(stmt, 4, write.data);
+  int rc = sqlite3_step(stmt);
+  return rc == SQLITE_DONE ? kOk : Fail(rc);
+}
+
 Status SqliteStore::SetValue(std::string_view key, std::string_view name, ValueType type,
                              std::string_view data) {
+  const StoreWrite write{key, name, type, data};
+  return SetValues(std::span<const StoreWrite>(&write, 1));
+}
+
+Status SqliteStore::SetValues(std::span<const StoreWrite> writes) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  for (const StoreWrite& write : writes) {
+    if (!ValidKeyPath(write.key)) return BadPath(write.key);
+  }
+  if (writes.empty()) return kOk;
   Status status = EnsureOpen();
   if (status == kOk) {
     status = WriteTransaction([&]() -> Status {
-      int64_t id = 0;
-      Status s = CreateKeyInTransaction(key, &id);
-      if (s != kOk) return s;
-      sqlite3_stmt* stmt = statements_->upsert_value;
-      StatementScope scope(stmt);
-      sqlite3_bind_int64(stmt, 1, id);
-      BindText(stmt, 2, name);
-      sqlite3_bind_int64(stmt, 3, static_cast<int64_t>(type));
-      BindBlob(stmt, 4, data);
-      int rc = sqlite3_step(stmt);
-      return rc == SQLITE_DONE ? kOk : Fail(rc);
+      for (const StoreWrite& write : writes) {
+        if (Status s = UpsertInTransaction(write)) return s;
+      }
+      return kOk;
     });
   }
   return Finish(status);
@@ -620,6 +690,21 @@ Status SqliteStore::ListSubkeys(std::string_view key, std::vector<std::string>* 
   status = ReadKeyRows(key, statements_->list_subkeys,
                        [&](sqlite3_stmt* stmt) { result.push_back(ColumnText(stmt, 0)); });
   if (status == kOk) *names = std::move(result);
+  return Finish(status);
+}
+
+Status SqliteStore::CheckUsable(std::string* reason) {
+  std::lock_guard<std::mutex> lock(mu_);
+  Status status = EnsureOpen();
+  if (status == kOk && sqlite3_db_readonly(db_, "main") == 1) {
+    // SQLite fell back to reading: every write would fail. The connection is closed again
+    // (FailWith), so a file that becomes writable is opened for writing next time.
+    std::string cause;
+    status = WriteRefusal(&cause);
+    if (status == kErrorRegistryIo) status = kErrorAccessDenied;
+    status = FailWith(status, "the file is read-only" + (cause.empty() ? "" : " (" + cause + ")"));
+  }
+  if (reason != nullptr) *reason = status == kOk ? std::string() : last_error_;
   return Finish(status);
 }
 

@@ -21,20 +21,24 @@ namespace quillon {
 // without regard to ASCII case; each keeps the spelling it was first written with. The root
 // key (HKEY_LOCAL_MACHINE itself) is the empty path: it always exists and cannot be deleted.
 //
-// The file runs in WAL mode with synchronous=FULL and a 5-second busy timeout, and every write
-// is one BEGIN IMMEDIATE transaction, so several processes may read and write at once and a
-// write that returned 0 survives a crash of the process or the machine.
+// The file runs in WAL mode with synchronous=FULL, and every write is one BEGIN IMMEDIATE
+// transaction, so several processes may read and write at once and a write that returned 0
+// survives a crash of the process or the machine. A write waits for another process's write
+// lock up to the busy timeout given at construction.
 //
 // The database is opened on first use (and again in a child after fork()); the directory that
 // holds it is created when missing. Nothing fails in the constructor: when the file cannot be
 // opened, is not a database, is damaged, unreadable or read-only, or is of a newer format,
 // every operation that needs it returns a non-zero status (and the next operation tries to open
-// the file again). The statuses used:
+// the file again). A file that is not a store of this kind (another program's SQLite database,
+// a newer format) is refused before anything is changed in it. The statuses used:
 //   kErrorNotFound         key or value missing;
 //   kErrorBadPathname      key path with an empty component (leading, trailing or doubled
 //                          backslash);
-//   kErrorAccessDenied     file or directory not readable / not writable, or an attempt to
-//                          delete the root key;
+//   kErrorAccessDenied     file or directory not readable / not writable, the path is a
+//                          directory or passes through a file, or an attempt to delete the
+//                          root key;
+//   kErrorWriteProtect     the file lies on a read-only file system;
 //   kErrorRegistryCorrupt  the file is not a database of this store or is damaged;
 //   kErrorTimeout          another process held the write lock for longer than the timeout;
 //   kErrorRegistryIo       any other failure of the file or the database.
@@ -44,8 +48,12 @@ namespace quillon {
 // Thread-safe: one connection guarded by a mutex. Safe in several processes at once.
 class SqliteStore : public Store {
  public:
-  // `path` names the database file; it is created on first use when missing.
-  explicit SqliteStore(std::string path);
+  // How long a write waits for another process's write lock unless told otherwise.
+  static constexpr int kDefaultBusyTimeoutMs = 5000;
+
+  // `path` names the database file; it is created on first use when missing. A write waits
+  // up to `busy_timeout_ms` for the write lock before it fails with kErrorTimeout.
+  explicit SqliteStore(std::string path, int busy_timeout_ms = kDefaultBusyTimeoutMs);
   ~SqliteStore() override;
 
   SqliteStore(const SqliteStore&) = delete;
@@ -55,12 +63,17 @@ class SqliteStore : public Store {
                   std::string* data) override;
   Status SetValue(std::string_view key, std::string_view name, ValueType type,
                   std::string_view data) override;
+  Status SetValues(std::span<const StoreWrite> writes) override;
   Status DeleteValue(std::string_view key, std::string_view name) override;
   Status CreateKey(std::string_view key) override;
   Status KeyExists(std::string_view key) override;
   Status DeleteKeyTree(std::string_view key) override;
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
+  // Opens the file when needed (creating an empty store), then checks that the connection may
+  // write: kErrorWriteProtect on a read-only file system, kErrorAccessDenied for a file the
+  // process may not write. Writes nothing.
+  Status CheckUsable(std::string* reason) override;
 
   // The database file this store works on.
   const std::string& path() const { return path_; }
@@ -76,8 +89,19 @@ class SqliteStore : public Store {
   // All of the following run with mu_ held.
   Status EnsureOpen();
   Status OpenLocked();
+  // Opens (and, when missing, creates) the database file itself: the one place a store file
+  // comes into being.
+  int OpenFile();
+  // Reads the format version and checks the file holds this store's tables or none at all
+  // (reads only). 0 with *version set, or kErrorRegistryCorrupt for a file of another kind
+  // or a newer format.
+  Status CheckKind(int* version);
+  Status ReadInt(const char* sql, int* out);
   Status EnableWal();
-  Status InitSchemaLocked();
+  Status InitSchemaLocked(int version);
+  // The status and cause text of a write the file system refuses (read-only file system,
+  // no permission), from access(2) on the file.
+  Status WriteRefusal(std::string* cause);
   void CloseLocked();
   // Record the failure (SQLite result code `rc`, or a status and text), map it to a status
   // and mark the connection to be closed when the operation ends, so that the next operation
@@ -102,10 +126,13 @@ class SqliteStore : public Store {
   // Looks up a key: 0 and its row id (and stored path when `stored_path` is not null), or
   // kErrorNotFound, or a failure.
   Status FindKey(std::string_view key, int64_t* id, std::string* stored_path);
+  // Writes one value inside the caller's transaction.
+  Status UpsertInTransaction(const StoreWrite& write);
   // Creates `key` and its missing parents inside the caller's transaction.
   Status CreateKeyInTransaction(std::string_view key, int64_t* id);
 
   const std::string path_;
+  const int busy_timeout_ms_;
   std::mutex mu_;
   sqlite3* db_ = nullptr;
   Statements* statements_ = nullptr;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <thread>
 
 #include "gtest/gtest.h"
+#include "platform/file_system.h"
 #include "platform/store_path.h"
 
 namespace quillon {
@@ -542,6 +544,170 @@ TEST_F(SqliteStoreTest, ThreadsShareOneStore) {
   std::vector<StoreValue> values;
   ASSERT_EQ(store.ListValues(kKey, &values), kOk);
   EXPECT_EQ(values.size(), 4u);
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(SqliteStoreTest, SetValuesWritesEveryValueOrNone) {
+  SqliteStore store(path_);
+  const std::string one = Dword(1);
+  const StoreWrite pair[] = {{kKey, "Flag", ValueType::kDword, one},
+                             {kKey, "Date", ValueType::kSz, "2026/12/08"}};
+  ASSERT_EQ(store.SetValues(pair), kOk);
+  ValueType type;
+  std::string data;
+  ASSERT_EQ(store.GetValue(kKey, "Date", &type, &data), kOk);
+  EXPECT_EQ(data, "2026/12/08");
+  EXPECT_EQ(store.SetValues({}), kOk);
+
+  // A malformed path anywhere refuses the whole batch before anything is written.
+  const std::string seven = Dword(7);
+  const StoreWrite bad[] = {{kKey, "Flag", ValueType::kDword, seven},
+                            {"A\\\\B", "x", ValueType::kDword, seven}};
+  EXPECT_EQ(store.SetValues(bad), kErrorBadPathname);
+  ASSERT_EQ(store.GetValue(kKey, "Flag", &type, &data), kOk);
+  EXPECT_EQ(data, Dword(1));
+
+  // Another connection holds the write lock longer than this store waits: nothing of the
+  // batch is written.
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  SqliteStore impatient(path_, /*busy_timeout_ms=*/20);
+  const std::string zero = Dword(0);
+  const StoreWrite cleared[] = {{kKey, "Flag", ValueType::kDword, zero},
+                                {kKey, "Date", ValueType::kSz, ""}};
+  EXPECT_EQ(impatient.SetValues(cleared), kErrorTimeout);
+  sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  ASSERT_EQ(store.GetValue(kKey, "Flag", &type, &data), kOk);
+  EXPECT_EQ(data, Dword(1));
+  ASSERT_EQ(store.GetValue(kKey, "Date", &type, &data), kOk);
+  EXPECT_EQ(data, "2026/12/08");
+}
+
+TEST_F(SqliteStoreTest, AServiceStoreWaitsForALockHeldElsewhere) {
+  { SqliteStore(path_).CreateKey(kKey); }
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  SqliteStore store(path_, kServiceStoreWaitMs);
+  std::atomic<bool> writing{false};
+  Status status = kErrorInvalidFunction;
+  std::thread writer([&] {
+    writing = true;
+    status = store.SetValue(kKey, "Flag", ValueType::kDword, Dword(3));
+  });
+  // Released while the write waits (or just before it starts): either way it must arrive.
+  // The 20-second lock of the sandbox test shows the length of the wait.
+  while (!writing) std::this_thread::yield();
+  sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  writer.join();
+  EXPECT_EQ(status, kOk);
+}
+
+TEST_F(SqliteStoreTest, ForeignDatabaseIsRefusedWithoutChangingAByte) {
+  const char* kinds[] = {
+      // Another program's database, with and without the version number this store uses.
+      "CREATE TABLE t(x); INSERT INTO t VALUES(1);",
+      "CREATE TABLE t(x); INSERT INTO t VALUES(1); PRAGMA user_version=1;",
+      // Another program's database in WAL mode.
+      "PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES(2);",
+      // A newer format of this store.
+      "PRAGMA user_version=9;"};
+  for (const char* sql : kinds) {
+    std::filesystem::remove(path_);
+    std::filesystem::remove(path_ + "-wal");
+    std::filesystem::remove(path_ + "-shm");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const std::string before = FileBytes(path_);
+
+    SqliteStore store(path_);
+    ExpectEveryAccessFails(&store);
+    std::string reason;
+    EXPECT_EQ(store.CheckUsable(&reason), kErrorRegistryCorrupt) << sql;
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(FileBytes(path_), before) << sql;
+  }
+}
+
+TEST_F(SqliteStoreTest, CheckUsableNamesTheCauseAndSeesTheRepair) {
+  SqliteStore store(path_);
+  std::string reason = "stale";
+  EXPECT_EQ(store.CheckUsable(&reason), kOk);
+  EXPECT_EQ(reason, "");
+  ASSERT_EQ(store.SetValue(kKey, "Language", ValueType::kDword, Dword(1)), kOk);
+
+  // The path is a directory.
+  const std::string dir_path = dir_ + "/as_dir.db";
+  mkdir(dir_path.c_str(), 0755);
+  SqliteStore on_dir(dir_path);
+  EXPECT_EQ(on_dir.CheckUsable(&reason), kErrorAccessDenied);
+  EXPECT_EQ(reason, "the path is a directory");
+  rmdir(dir_path.c_str());
+  EXPECT_EQ(on_dir.CheckUsable(&reason), kOk);
+
+  // Part of the path is a file.
+  WriteFile(dir_ + "/plain", "x");
+  SqliteStore through_file(dir_ + "/plain/registry.db");
+  EXPECT_EQ(through_file.CheckUsable(&reason), kErrorAccessDenied);
+  EXPECT_NE(reason.find("Not a directory"), std::string::npos) << reason;
+
+  // Not an SQLite file at all.
+  const std::string junk = dir_ + "/junk.db";
+  WriteFile(junk, std::string(4096, 'j'));
+  SqliteStore on_junk(junk);
+  EXPECT_EQ(on_junk.CheckUsable(&reason), kErrorRegistryCorrupt);
+  EXPECT_EQ(reason, "file is not a database");
+  EXPECT_EQ(FileBytes(junk), std::string(4096, 'j'));
+  std::filesystem::remove(junk);
+  EXPECT_EQ(on_junk.CheckUsable(&reason), kOk);
+
+  // Unreadable: file permissions do not stop root, so an unprivileged child looks.
+  chmod(path_.c_str(), 0);
+  int result = RunInChild(
+      [this]() {
+        SqliteStore unreadable(path_);
+        std::string why;
+        return unreadable.CheckUsable(&why) == kErrorAccessDenied && !why.empty() ? 0 : 1;
+      },
+      /*as_nobody=*/true);
+  EXPECT_EQ(result, 0);
+}
+
+// A store on a file system mounted read-only (needs root and a tmpfs mount; skipped
+// otherwise).
+TEST_F(SqliteStoreTest, ReadOnlyFileSystemIsReportedAsNotWritable) {
+  const std::string mount_point = dir_ + "/mnt";
+  mkdir(mount_point.c_str(), 0755);
+  if (geteuid() != 0 || mount("none", mount_point.c_str(), "tmpfs", 0, "size=4m") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  }
+  const std::string path = mount_point + "/registry.db";
+  {
+    SqliteStore store(path);
+    ASSERT_EQ(store.SetValue(kKey, "Language", ValueType::kDword, Dword(1)), kOk);
+  }
+  ASSERT_EQ(mount("none", mount_point.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  {
+    SqliteStore store(path);
+    std::string reason;
+    EXPECT_EQ(store.CheckUsable(&reason), kErrorWriteProtect);
+    EXPECT_NE(reason.find("Read-only file system"), std::string::npos) << reason;
+    EXPECT_EQ(store.SetValue(kKey, "Language", ValueType::kDword, Dword(2)), kErrorWriteProtect);
+    ASSERT_EQ(mount("none", mount_point.c_str(), nullptr, MS_REMOUNT, nullptr), 0);
+    // Writable again: taken up by the next check, without a new store object.
+    EXPECT_EQ(store.CheckUsable(&reason), kOk);
+    EXPECT_EQ(store.SetValue(kKey, "Language", ValueType::kDword, Dword(2)), kOk);
+  }
+  umount(mount_point.c_str());
 }
 
 }  // namespace

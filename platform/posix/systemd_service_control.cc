@@ -34,27 +34,37 @@ bool IsPending(ServiceState state) {
          state == ServiceState::kContinuePending || state == ServiceState::kPausePending;
 }
 
+// The STATUS= line of a report: the state, its check point or exit code.
+std::string StateLine(const ServiceStatusRecord& status) {
+  std::string line = StateName(status.current_state);
+  if (IsPending(status.current_state)) {
+    line += " (check point " + std::to_string(status.check_point) + ")";
+  }
+  if (status.current_state == ServiceState::kStopped && status.win32_exit_code != 0) {
+    line += " (exit code " + std::to_string(status.win32_exit_code) + ")";
+  }
+  return line;
+}
+
+std::string StatusLine(const std::string& state_line, const std::string& text) {
+  if (text.empty()) return "STATUS=" + state_line;
+  return "STATUS=" + (state_line.empty() ? text : state_line + "; " + text);
+}
+
 }  // namespace
 
-std::string NotifyMessage(const ServiceStatusRecord& status) {
+std::string NotifyMessage(const ServiceStatusRecord& status, const std::string& text) {
   std::string message;
   if (status.current_state == ServiceState::kRunning) message += "READY=1\n";
   if (status.current_state == ServiceState::kStopPending ||
       status.current_state == ServiceState::kStopped) {
     message += "STOPPING=1\n";
   }
-  message += "STATUS=";
-  message += StateName(status.current_state);
-  if (IsPending(status.current_state)) {
-    message += " (check point " + std::to_string(status.check_point) + ")";
-    // systemd only ever lengthens its time-out with this, so a short hint cannot cut a
-    // generous default short.
-    if (status.wait_hint != 0) {
-      message += "\nEXTEND_TIMEOUT_USEC=" + std::to_string(uint64_t{status.wait_hint} * 1000);
-    }
-  }
-  if (status.current_state == ServiceState::kStopped && status.win32_exit_code != 0) {
-    message += " (exit code " + std::to_string(status.win32_exit_code) + ")";
+  message += StatusLine(StateLine(status), text);
+  // systemd only ever lengthens its time-out with this, so a short hint cannot cut a generous
+  // default short.
+  if (IsPending(status.current_state) && status.wait_hint != 0) {
+    message += "\nEXTEND_TIMEOUT_USEC=" + std::to_string(uint64_t{status.wait_hint} * 1000);
   }
   return message;
 }
@@ -95,7 +105,26 @@ Status SystemdServiceControl::RegisterControlHandler(const std::string& /*name*/
 }
 
 Status SystemdServiceControl::SetStatus(const ServiceStatusRecord& status) {
-  const std::string message = NotifyMessage(status);
+  std::string message;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    state_line_ = StateLine(status);
+    message = NotifyMessage(status, status_text_);
+  }
+  return Notify(message);
+}
+
+Status SystemdServiceControl::SetStatusText(const std::string& text) {
+  std::string message;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    status_text_ = text;
+    message = StatusLine(state_line_, text);
+  }
+  return Notify(message);
+}
+
+Status SystemdServiceControl::Notify(const std::string& message) {
   const int r = sd_notify(0, message.c_str());
   if (r > 0) return kOk;
   if (r == 0) return kErrorInvalidHandle;  // not started by systemd: nobody to report to

@@ -12,7 +12,8 @@ namespace quillon {
 // The sd_notify message that reports `status`: READY=1 for running, STOPPING=1 for stop
 // pending and stopped, EXTEND_TIMEOUT_USEC= for a wait hint of a pending state, and always a
 // STATUS= text naming the state (and the check point of a pending state).
-std::string NotifyMessage(const ServiceStatusRecord& status);
+// `text`, when not empty, follows the state on the STATUS= line after "; ".
+std::string NotifyMessage(const ServiceStatusRecord& status, const std::string& text = "");
 
 // ServiceControl for a program that systemd runs as a Type=notify service.
 // - The hand-over succeeds only when systemd started the process (NOTIFY_SOCKET is set).
@@ -30,14 +31,21 @@ class SystemdServiceControl : public ServiceControl {
   Status RunDispatcher(const std::string& name, const std::function<void()>& entry) override;
   Status RegisterControlHandler(const std::string& name, ServiceControlHandler handler) override;
   Status SetStatus(const ServiceStatusRecord& status) override;
+  Status SetStatusText(const std::string& text) override;
   Status SetConsoleHandler(ConsoleControlHandler handler) override;
 
  private:
+  // Sends one sd_notify message; the status as SetStatus returns it.
+  static Status Notify(const std::string& message);
+
   std::mutex mu_;
   ServiceControlHandler control_handler_;
   ConsoleControlHandler console_handler_;
   bool control_registered_ = false;
   bool console_registered_ = false;
+  // The last state reported and the text shown with it.
+  std::string state_line_;
+  std::string status_text_;
   SignalWatcher control_watcher_;
   SignalWatcher console_watcher_;
 };

@@ -102,6 +102,16 @@ TEST(SystemdServiceControlTest, StatusReportsReachTheNotifySocket) {
   EXPECT_EQ(socket.Receive(), "STATUS=Starting (check point 1)\nEXTEND_TIMEOUT_USEC=3000000");
   EXPECT_EQ(control.SetStatus(Record(ServiceState::kRunning, 0, 0)), kOk);
   EXPECT_EQ(socket.Receive(), "READY=1\nSTATUS=Running");
+  // A text beside the state: sent at once, kept with later reports, removed when empty.
+  EXPECT_EQ(control.SetStatusText("settings store /x not usable: file is not a database"), kOk);
+  EXPECT_EQ(socket.Receive(),
+            "STATUS=Running; settings store /x not usable: file is not a database");
+  EXPECT_EQ(control.SetStatus(Record(ServiceState::kStopPending, 1, 0)), kOk);
+  EXPECT_EQ(socket.Receive(),
+            "STOPPING=1\nSTATUS=Stopping (check point 1); settings store /x not usable: file is "
+            "not a database");
+  EXPECT_EQ(control.SetStatusText(""), kOk);
+  EXPECT_EQ(socket.Receive(), "STATUS=Stopping (check point 1)");
 }
 
 TEST(SystemdServiceControlTest, StatusReportToAMissingSocketFails) {

@@ -172,6 +172,27 @@ check "the service ended by itself with result success ($result)" test "$result"
 check "the journal holds the stop event 0x400203EA with both strings" \
   wait_for 30 journal_has 0x400203EA
 
+# 3b. A store it cannot use: the service runs on, says so in `systemctl status` and the
+# journal, and takes the store up again once it is usable.
+mkdir -p "$state/kept"
+mv "$registry" "$state/kept/" && rm -f "$registry-wal" "$registry-shm"
+mkdir "$registry"
+status_unusable() {
+  [[ $(in_container systemctl show -p StatusText --value TALVEN.service 2>&1) == \
+    *"settings store /var/lib/quillon/registry.db not usable: the path is a directory"* ]]
+}
+store_event() {
+  in_container journalctl -o json --no-pager TALVEN_EVENT_ID=0xC00004B7 2>/dev/null |
+    grep -q 'the path is a directory'
+}
+in_container systemctl start TALVEN.service
+check "a store path that is a directory shows in the status text" wait_for 20 status_unusable
+check "the service keeps running on a store it cannot use" unit_active active
+check "the journal holds the store error event 0xC00004B7" wait_for 10 store_event
+in_container systemctl stop TALVEN.service
+rmdir "$registry"
+mv "$state/kept/registry.db" "$registry" && rmdir "$state/kept"
+
 # 4. -start starts the installed service again.
 out=$(talven -start 2>&1)
 rc=$?

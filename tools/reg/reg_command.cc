@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace quillon {
 namespace {
 
@@ -298,7 +300,10 @@ int RegRunner::StoreError(Status status, bool writing) {
   const char* state = "is not readable: ";
   if (status == kErrorTimeout) {
     state = "is busy: ";
-  } else if (writing && (status == kErrorAccessDenied || status == kErrorWriteFault)) {
+  } else if (status == kErrorWriteProtect ||
+             (writing && (status == kErrorAccessDenied || status == kErrorWriteFault))) {
+    // A store on a read-only file system cannot even be opened for reading once it needs
+    // its lock files; the cause is that it cannot be written.
     state = "is not writable: ";
   }
   return Error("ERROR: The settings store" + name + " " + state + detail);
