@@ -15,6 +15,7 @@
 #include "common/settings/settings.h"
 #include "platform/date_time.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/file_system.h"
 #include "platform/posix/sqlite_store.h"
 #include "service/metrics_textfile.h"
 
@@ -105,6 +106,20 @@ void BM_FormatText(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(FormatPrometheusText(report, context));
 }
 BENCHMARK(BM_FormatText)->Unit(benchmark::kMicrosecond);
+
+void BM_ReplaceFile(benchmark::State& state) {
+  TempDir dir;
+  SqliteStore store(dir.path + "/registry.db");
+  Fill(&store, dir.path);
+  LifetimeReport report;
+  ReadLifetimeReport(&store, ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
+  const std::string text = FormatPrometheusText(report, MetricsContext{});
+  const std::string path = dir.path + "/quillon.prom";
+  for (auto _ : state) {
+    if (ReplaceFileAtomically(path, text) != kOk) state.SkipWithError("write failed");
+  }
+}
+BENCHMARK(BM_ReplaceFile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace quillon

@@ -19,7 +19,9 @@ std::string NoticeDates(uint32_t flag, const std::string& date) {
 void Row(std::ostream& out, const std::vector<std::string>& cells) {
   static constexpr int kWidths[] = {22, 8, 12, 7, 6, 10, 14, 26, 26, 9};
   for (size_t i = 0; i < cells.size(); ++i) {
-    out << std::left << std::setw(kWidths[i]) << cells[i];
+    // The last column is not padded, so no line ends in blanks.
+    if (i + 1 < cells.size()) out << std::left << std::setw(kWidths[i]);
+    out << cells[i];
   }
   out << "\n";
 }
