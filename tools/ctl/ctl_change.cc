@@ -204,18 +204,21 @@ int TestNotice(CtlContext& c, int index) {
                               static_cast<uint32_t>(c.language));
   // Screen texts travel enclosed in double quotes, as one argument.
   const auto screen = dispatcher.ScreenText("\"" + text + "\"", index);
+  // Each channel is reported on its own, so the operator sees which one failed.
   int bits = 0;
-  if (logged != kOk) {
-    c.err << FormatStatus(kTestNoJournal.In(c.language), static_cast<long>(logged)) << "\n";
-    bits |= kExitService;
-  }
-  if (screen == NoticeDispatcher::ScreenResult::kScreenOff) {
+  if (screen == NoticeDispatcher::ScreenResult::kStarted) {
+    c.out << kTestScreen.In(c.language) << "\n";
+  } else if (screen == NoticeDispatcher::ScreenResult::kScreenOff) {
     c.out << kTestScreenOff.In(c.language) << "\n";
-  } else if (screen == NoticeDispatcher::ScreenResult::kNotStarted) {
+  } else {
     c.err << kTestNoProgram.In(c.language) << "\n";
     bits |= kExitService;
-  } else if (logged == kOk) {
-    c.out << kTestSent.In(c.language) << "\n";
+  }
+  if (logged == kOk) {
+    c.out << kTestJournal.In(c.language) << "\n";
+  } else {
+    c.err << FormatStatus(kTestNoJournal.In(c.language), static_cast<long>(logged)) << "\n";
+    bits |= kExitService;
   }
   return bits;
 }

@@ -75,13 +75,14 @@ inline constexpr Text kTestNoticeText = {
     "Quillon テスト通知です。警告はこのように届きます。\n部品・フラグ・日付は変更されていません。",
     "This is a Quillon test notice. Warnings reach you like this.\nNo part, flag or date has "
     "changed."};
-inline constexpr Text kTestScreenOff = {
-    "画面通知は無効です (NotifyMethod DSP が 0)。ジャーナルにだけ書きました。",
-    "Screen notices are off (NotifyMethod DSP is 0); only the journal event was written."};
+inline constexpr Text kTestScreenOff = {"画面通知は無効です (NotifyMethod DSP が 0)。",
+                                        "Screen notices are off (NotifyMethod DSP is 0)."};
 inline constexpr Text kTestNoProgram = {"通知プログラムを起動できません。",
                                         "The notification program cannot be started."};
-inline constexpr Text kTestSent = {"テスト通知を画面とジャーナルに送りました。",
-                                   "Test notice sent to the screen and the journal."};
+inline constexpr Text kTestScreen = {"テスト通知を画面に送りました。",
+                                     "Test notice sent to the screen."};
+inline constexpr Text kTestJournal = {"テスト通知をジャーナルに書きました。",
+                                      "Test notice written to the journal."};
 inline constexpr Text kTestNoJournal = {"ジャーナルに書けません (エラーコード [%ld])。",
                                         "The journal cannot be written (error code [%ld])."};
 
