@@ -1,5 +1,6 @@
 #include "gui/field_logic.h"
 
+#include "common/lifetime/slot_rules.h"
 #include "gui/date_text.h"
 #include "platform/date_time.h"
 
@@ -41,7 +42,7 @@ DateRecompute RecomputeInstallDate(std::string_view text, int32_t life_hours,
   date.hour = date.minute = date.second = date.millisecond = 0;
   r.is_date = true;
   r.own_text = FormatDate(date);
-  const double next = ToDayCount(date) + life_hours / 24.0;
+  const double next = NextChangeDay(ToDayCount(date), life_hours);
   r.partner_text = FormatDate(FromDayCount(next));
   r.alert = next < ToDayCount(now);
   return r;

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/lifetime/slot_rules.h"
 #include "common/settings/settings.h"
 #include "platform/pipe.h"
 
 namespace quillon::gui {
 namespace {
 
-constexpr uint32_t kHoursPerYear = 8760;
-constexpr uint32_t kDefaultSupportHours = 43800;
 // The PSU snapshot value after a toggle: the row then counts as changed unless the operator
 // happens to save exactly this number.
 constexpr uint32_t kPsuToggledSnapshot = 100000;
@@ -44,12 +43,6 @@ LifetimePresenter::LifetimePresenter(Store* store, Prompter* prompter, PsuProgra
       language_(language) {
   request_.fill('0');
   request_.back() = '\0';
-}
-
-uint32_t LifetimePresenter::SupportHours(Store* store) {
-  uint32_t years = 0;
-  ReadSupportLimit(store, &years);
-  return years == 0 ? kDefaultSupportHours : years * kHoursPerYear;
 }
 
 void LifetimePresenter::Open() {
@@ -198,14 +191,15 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
   running_changed |= server_changed;
 
   // A part whose new life would end only after the support period gets no notices at all;
-  // the service keeps that flag as it is, so the dialog sets it now. The sum is taken in 64
-  // bits so that absurd stored values cannot wrap round below the period.
-  const uint32_t support_hours = SupportHours(store_);
+  // the service keeps that flag as it is, so the dialog sets it now.
+  uint32_t support_years = 0;
+  ReadSupportLimit(store_, &support_years);
+  const int64_t support_hours = SupportPeriodHours(support_years);
   bool running_over = false;
   for (int row = 0; row < kPartRows; ++row) {
     const uint32_t limit = rec_.limit[row];
     if (limit != 0 && running_mask[row] != 0 && rec_.current[row] == 0 &&
-        uint64_t{limit} + server_hours_ > support_hours) {
+        EndsAfterSupport(limit, 0, server_hours_, support_hours)) {
       WriteCurrentStop(store_, 1, row);
       form->running_alert[row] = false;
     }

@@ -152,10 +152,6 @@ class LifetimePresenter {
   // The request the last Save built (also when it was not sent), 24 bytes.
   const std::array<char, kPartsChangedRequestSize>& last_request() const { return request_; }
 
-  // The support period in hours: SupportLimit years of 8760 hours, 43800 when the value is 0
-  // or cannot be read.
-  static uint32_t SupportHours(Store* store);
-
  private:
   Store* store_;
   Prompter* prompter_;

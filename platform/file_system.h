@@ -2,6 +2,7 @@
 #define QUILLON_PLATFORM_FILE_SYSTEM_H_
 
 #include <string>
+#include <string_view>
 
 #include "platform/status.h"
 
@@ -23,6 +24,14 @@ Status MakeDirectory(const std::string& path);
 // The directory for temporary files, with its trailing separator: $TMPDIR when it is set to
 // an absolute path, else "/tmp/". Reads the environment on every call.
 std::string TempFilesDirectory();
+
+// Replaces the file `path` with `data` so that a reader sees either the old or the whole new
+// file, never a part: writes "<path>.tmp", flushes it to the disk, renames it over `path` and
+// flushes the directory. The file gets mode 0644. 0 on success; otherwise the status of the
+// failing step (kErrorPathNotFound, kErrorAccessDenied, kErrorDiskFull, kErrorWriteFault, ...)
+// and `path` is unchanged (the temporary file is removed). Not safe for two writers of the
+// same path at once.
+Status ReplaceFileAtomically(const std::string& path, std::string_view data);
 
 }  // namespace quillon
 

@@ -4,18 +4,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/lifetime/slot_rules.h"
+#include "common/lifetime/stored_dates.h"
 #include "common/settings/settings.h"
 #include "platform/date_time.h"
-#include "service/limit_check_dates.h"
-#include "service/limit_check_slots.h"
 #include "service/status_log.h"
 
 namespace quillon {
 namespace {
 
-constexpr uint32_t kCounterCap = 99999;
-constexpr uint32_t kHoursPerYear = 8760;
-constexpr uint32_t kDefaultSupportHours = 43800;  // five years
 constexpr uint32_t kDefaultNotifyDaysPre = 3;
 constexpr uint32_t kDefaultNotifyDays = 30;
 constexpr int kCountedKinds[] = {kCpuFan, kPsu, kCaisFan};
@@ -90,14 +87,13 @@ void LimitCheckEngine::StartSteps(double now, const char* today) {
   // example) wrapped the remaining life round to a huge value and silenced an overdue part.
   uint32_t support_years = 0;
   ReadSupportLimit(store_, &support_years);
-  const int64_t support_hours =
-      support_years == 0 ? int64_t{kDefaultSupportHours} : int64_t{support_years} * kHoursPerYear;
+  const int64_t support_hours = SupportPeriodHours(support_years);
   uint32_t server_hours = 0;
   ReadServerHours(store_, &server_hours);
   for (const int kind : kCountedKinds) {
     const uint32_t limit = rec_.limit[kind];
-    const int64_t end_of_life = int64_t{limit} - rec_.current[kind] + server_hours;
-    if (counter_known_[kind] && limit != 0 && server_hours > limit && end_of_life > support_hours) {
+    if (counter_known_[kind] && limit != 0 && server_hours > limit &&
+        EndsAfterSupport(limit, rec_.current[kind], server_hours, support_hours)) {
       WriteCurrentStop(store_, 1, kind);
     }
   }

@@ -1,28 +1,40 @@
 #include "service/limit_check_cycles.h"
 
+#include <chrono>
+
 #include "service/limit_check.h"
+#include "service/metrics_textfile.h"
 #include "service/notifier_port.h"
 #include "service/store_monitor.h"
 
 namespace quillon {
 namespace {
 
-// The engine and the notifier it launches through, owned together by the worker; each cycle
-// first checks the store.
+int64_t UnixNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// The engine, the notifier it launches through and the metrics file written after each
+// cycle, owned together by the worker; each cycle first checks the store.
 class EngineCycles : public LimitCheckCycles {
  public:
   EngineCycles(const ServiceEnv& env, uint32_t language)
       : monitor_(env.store_monitor),
         notifier_(env.system, env.launcher),
-        engine_(env.store, env.clock, env.trace, env.event_log, &notifier_, language) {}
+        engine_(env.store, env.clock, env.trace, env.event_log, &notifier_, language),
+        metrics_(env.store, env.clock, env.trace) {}
 
   void Cycle(int reason) override {
     CheckStore(reason);
     engine_.Cycle(reason);
+    metrics_.AfterCycle(UnixNow());
   }
   void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) override {
     CheckStore(kCyclePartsChanged);
     engine_.OnPartsChanged(request, size, reply);
+    metrics_.AfterCycle(UnixNow());
   }
 
  private:
@@ -40,6 +52,7 @@ class EngineCycles : public LimitCheckCycles {
   bool store_was_unusable_ = false;
   LauncherNotifier notifier_;
   LimitCheckEngine engine_;
+  MetricsTextfile metrics_;
 };
 
 }  // namespace

@@ -31,23 +31,23 @@ bool NoticeDispatcher::ScreenEnabled() {
   return method[1] != 0;
 }
 
-void NoticeDispatcher::Launch(std::string text, int index, bool with_item) {
+bool NoticeDispatcher::Launch(std::string text, int index, bool with_item) {
   uint32_t startup_pid = 0;
   const bool have_pid = ReadStartUpPid(store_, &startup_pid) == kOk && startup_pid != 0;
   if (!have_pid) {
-    if (with_item) {
-      notifier_->LaunchMsItem(std::move(text), index);
-    } else {
-      notifier_->LaunchMs(std::move(text));
-    }
+    const bool started = with_item ? notifier_->LaunchMsItem(std::move(text), index)
+                                   : notifier_->LaunchMs(std::move(text));
     clock_->Sleep(kMsPauseMs);
-    return;
+    return started;
   }
-  if (with_item) {
-    notifier_->LaunchMiItem(std::move(text), index);
-  } else {
-    notifier_->LaunchMi(std::move(text));
-  }
+  return with_item ? notifier_->LaunchMiItem(std::move(text), index)
+                   : notifier_->LaunchMi(std::move(text));
+}
+
+NoticeDispatcher::ScreenResult NoticeDispatcher::ScreenText(std::string text, int index) {
+  if (!ScreenEnabled()) return ScreenResult::kScreenOff;
+  return Launch(std::move(text), index, index >= 0) ? ScreenResult::kStarted
+                                                    : ScreenResult::kNotStarted;
 }
 
 void NoticeDispatcher::ScreenLimitNotice(int index) {

@@ -26,13 +26,20 @@ class NoticeDispatcher {
   void ScreenLimitNotice(int index);
   void ScreenPreWarningNotice(int index, int hours);
 
+  // A screen notice of the operator's own `text` (quillonctl test-notice), through the same
+  // program the warnings use; `index` < 0 passes the text only, otherwise the text and the
+  // NotifyIndex. kScreenOff when DSP is 0 or unreadable; kNotStarted when the program could
+  // not be started.
+  enum class ScreenResult { kStarted, kScreenOff, kNotStarted };
+  ScreenResult ScreenText(std::string text, int index);
+
   // Event-log entries (type error, strings: the text and "TALVEN"), for first notices only.
   void LimitEvent(int index);
   void PreWarningEvent(int index, int hours);
 
  private:
   bool ScreenEnabled();
-  void Launch(std::string text, int index, bool with_item);
+  bool Launch(std::string text, int index, bool with_item);
 
   Store* store_;
   Clock* clock_;

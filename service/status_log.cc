@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/lifetime/stored_dates.h"
 #include "common/log/event_report.h"
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
-#include "service/limit_check_dates.h"
 
 namespace quillon {
 namespace {

@@ -18,6 +18,7 @@ inline constexpr uint32_t kEventInstalled = 0x400203E9;
 inline constexpr uint32_t kEventSuspended = 0x400203EA;
 inline constexpr uint32_t kEventUninstalled = 0x400203EB;
 inline constexpr uint32_t kEventStatus = 0x400203EC;
+inline constexpr uint32_t kEventTestNotice = 0x400203ED;  // quillonctl test-notice
 inline constexpr uint32_t kEventError = 0xC00004B0;
 inline constexpr uint32_t kEventGetLifeTime = 0xC00004B1;
 inline constexpr uint32_t kEventImp = 0xC00004B2;

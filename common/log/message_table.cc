@@ -18,6 +18,8 @@ constexpr MessageTableEntry kMessages[] = {
      "Quillon(%1) をアンインストールしました。%0\r\n"},
     {0x400203EC, "Quillon (%1) execution status.%n\r\n%2 %0\r\n",
      "Quillon(%1) 稼動状況%n\r\n%2 %0\r\n"},
+    {0x400203ED, "Quillon (%1) test notice.%n\r\n%2 %0\r\n",
+     "Quillon(%1) テスト通知%n\r\n%2 %0\r\n"},
     {0xC00004B0, "Error occurred in Error In Quillon(%1).( %2 )%0\r\n",
      "Quillon(%1) でエラーが発生しました。( %2 )%0\r\n"},
     {0xC00004B1, "Get Life Time error occurred in %1.( %2)%0\r\n",

@@ -7,7 +7,8 @@
 
 namespace quillon::settings_internal {
 namespace {
-constexpr size_t kMaxTextSize = 24;
+// The largest fixed text buffer of the schema: MetricsTextfileDir.
+constexpr size_t kMaxTextSize = kMetricsDirTextSize;
 }  // namespace
 
 Status ReadDword(Store* store, const char* key, const char* name, uint32_t* out) {

@@ -48,6 +48,10 @@ Status WriteAverageTime(Store* store, const char* text) {
   return WriteText(store, kRootKey, "AverageTime", text, kAverageTextSize);
 }
 
+Status ReadMetricsTextfileDir(Store* store, char* text) {
+  return ReadText(store, kRootKey, "MetricsTextfileDir", text, kMetricsDirTextSize);
+}
+
 Status ReadInstallDate(Store* store, char* text) {
   return ReadText(store, kRootKey, "InstallDate", text, kInstallDateTextSize);
 }

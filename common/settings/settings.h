@@ -48,7 +48,7 @@ Status WriteSelectedCurrent(Store* store, const LifetimeRecord& rec, const uint8
 
 Status ReadCurrentStop(Store* store, uint32_t* value, int kind);
 Status WriteCurrentStop(Store* store, uint32_t value, int kind);
-Status ReadLimit(Store* store, uint32_t* value, int kind);   // kind 0-7
+Status ReadLimit(Store* store, uint32_t* value, int kind);  // kind 0-7
 Status WriteLimit(Store* store, uint32_t value, int kind);
 Status ReadLimitPre(Store* store, uint32_t* value, int kind);  // kind 0-6
 Status ReadRaidLimit(Store* store, uint32_t* value, int n);    // n 1-16
@@ -91,20 +91,26 @@ Status ReadPsuCheck(Store* store, uint32_t* out);
 Status WritePsuCheck(Store* store, uint32_t in);
 Status ReadPsuMonitor(Store* store, uint32_t* out);
 Status WritePsuMonitor(Store* store, uint32_t in);
-Status ReadAverageTime(Store* store, char* text);          // 8 bytes
-Status WriteAverageTime(Store* store, const char* text);   // 8 bytes
-Status ReadInstallDate(Store* store, char* text);          // 24 bytes
-Status WriteInstallDate(Store* store, const char* text);   // 24 bytes
+Status ReadAverageTime(Store* store, char* text);         // 8 bytes
+Status WriteAverageTime(Store* store, const char* text);  // 8 bytes
+Status ReadInstallDate(Store* store, char* text);         // 24 bytes
+Status WriteInstallDate(Store* store, const char* text);  // 24 bytes
 Status ReadRunningTime(Store* store, uint32_t* out);
 Status WriteRunningTime(Store* store, uint32_t in);
 Status ReadLimitCheckTimer(Store* store, uint32_t* out);
-Status ReadStatusLogDate(Store* store, char* text);        // 16 bytes
-Status WriteStatusLogDate(Store* store, const char* text); // 16 bytes
+Status ReadStatusLogDate(Store* store, char* text);         // 16 bytes
+Status WriteStatusLogDate(Store* store, const char* text);  // 16 bytes
 // NotifyDaysPre, then NotifyDays; both attempted; the OR of both statuses.
 Status ReadNotifyDays(Store* store, uint32_t* pre, uint32_t* days);
 Status ReadStartUpPid(Store* store, uint32_t* out);
 Status ReadRaidConsumables(Store* store, uint32_t* value, int n);  // n 1-16
 Status WriteRaidConsumables(Store* store, uint32_t value, int n);
+// MetricsTextfileDir: the directory of the node exporter's textfile collector into which the
+// service writes quillon.prom at every check cycle; empty or missing: no file (the default).
+// Up to 255 characters.
+inline constexpr size_t kMetricsDirTextSize = 256;
+Status ReadMetricsTextfileDir(Store* store, char* text);  // kMetricsDirTextSize bytes
+
 Status ReadModelType(Store* store, uint32_t* out);
 Status WriteModelType(Store* store, uint32_t in);
 

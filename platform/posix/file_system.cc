@@ -1,10 +1,14 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/posix/errno_status.h"
 
 namespace quillon {
 
@@ -37,6 +41,66 @@ std::string TempFilesDirectory() {
   std::string dir = (tmpdir != nullptr && tmpdir[0] == '/') ? tmpdir : "/tmp";
   if (dir.back() != '/') dir.push_back('/');
   return dir;
+}
+
+namespace {
+
+Status FromErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return kErrorPathNotFound;
+    case ENOSPC:
+    case EDQUOT:
+      return kErrorDiskFull;
+    case EIO:
+      return kErrorWriteFault;
+    default:
+      return StatusFromErrno(err);
+  }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+Status ReplaceFileAtomically(const std::string& path, std::string_view data) {
+  const std::string temp = path + ".tmp";
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return FromErrno(errno);
+  // The mode is set explicitly so that a restrictive umask cannot hide the file from the
+  // collector that reads it.
+  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
+  int err = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    return FromErrno(err);
+  }
+  // The rename itself reaches the disk only with the directory.
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int dir_fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd >= 0) {
+    fsync(dir_fd);
+    close(dir_fd);
+  }
+  return kOk;
 }
 
 }  // namespace quillon

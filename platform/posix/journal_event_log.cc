@@ -24,6 +24,7 @@ constexpr MessageIdEntry kMessageIds[] = {
     {0x400203EA, "8c2e8aa2c7e64b75b318d5048b838c03"},
     {0x400203EB, "7c2bd528042240d48c42902d66c47e91"},
     {0x400203EC, "95a15cb09c4d48c5a72ff6590768e451"},
+    {0x400203ED, "38a736cc17ed4c0891df3b9e0384a9c7"},
     {0xC00004B0, "1bee45a5c50a405fa128d7b69a14c202"},
     {0xC00004B1, "72c3a78aa8ec41c39de466ad86a780ab"},
     {0xC00004B2, "dd603606bec943fea5b3178cf3ab9060"},

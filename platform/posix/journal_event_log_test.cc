@@ -46,7 +46,7 @@ TEST(JournalEventLogTest, MessageIdsAreDistinct128BitIds) {
     EXPECT_EQ(id.find_first_not_of("0123456789abcdef"), std::string::npos);
     ids.insert(id);
   }
-  EXPECT_EQ(ids.size(), 14u);
+  EXPECT_EQ(ids.size(), 15u);
   EXPECT_EQ(JournalMessageId(0x12345678), nullptr);
 }
 

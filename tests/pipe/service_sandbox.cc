@@ -45,7 +45,7 @@ ServiceSandbox::ServiceSandbox() {
   setenv("QUILLON_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
   store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
   inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-  inotify_add_watch(inotify_, dir_.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE);
+  inotify_add_watch(inotify_, dir_.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
 }
 
 ServiceSandbox::~ServiceSandbox() {

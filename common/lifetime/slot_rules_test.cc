@@ -1,11 +1,11 @@
-#include "service/limit_check_slots.h"
+#include "common/lifetime/slot_rules.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "common/lifetime/stored_dates.h"
 #include "platform/date_time.h"
-#include "service/limit_check_dates.h"
 
 namespace quillon {
 namespace {

@@ -1,5 +1,5 @@
-#ifndef QUILLON_SERVICE_LIMIT_CHECK_DATES_H_
-#define QUILLON_SERVICE_LIMIT_CHECK_DATES_H_
+#ifndef QUILLON_COMMON_LIFETIME_STORED_DATES_H_
+#define QUILLON_COMMON_LIFETIME_STORED_DATES_H_
 
 #include <cstddef>
 
@@ -29,4 +29,4 @@ void FormatDateText(const LocalDateTime& t, char* out, size_t size);
 
 }  // namespace quillon
 
-#endif  // QUILLON_SERVICE_LIMIT_CHECK_DATES_H_
+#endif  // QUILLON_COMMON_LIFETIME_STORED_DATES_H_

@@ -1,4 +1,4 @@
-#include "service/limit_check_dates.h"
+#include "common/lifetime/stored_dates.h"
 
 #include <cstdio>
 #include <cstring>
