@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
+#include "common/lifetime/slot_rules.h"
 #include "platform/date_time.h"
 #include "service/limit_check.h"
-#include "service/limit_check_slots.h"
 #include "service/limit_check_test_util.h"
 #include "service/messages.h"
 
