@@ -18,6 +18,15 @@ REPO=$(cd "$(dirname "$0")/.." && pwd)
 cd "$REPO"
 fuzz_seconds=${QUILLON_FUZZ_SECONDS:-30}
 
+# A compiler cache makes a second run of the test command (and the package build, which
+# compiles the same sources again) much quicker; the first run costs the same as without it.
+use_ccache() {
+  command -v ccache >/dev/null || return 0
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$REPO} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+}
+
 results=()
 failed=0
 step() {  # step NAME COMMAND...
@@ -62,6 +71,7 @@ run_fuzzers() {
 
 echo "=== packages (tools/packages.txt)"
 tools/install_packages.sh || { echo "cannot install the packages"; exit 1; }
+use_ccache
 
 step "default: configure" cmake --preset default
 step "default: build" cmake --build --preset default

@@ -154,6 +154,9 @@ TEST_F(PipeSystemTest, SilentClientsHoldUpNoOne) {
   };
   const Case cases[] = {{"ORNA_PIPE", Z("02"), "Heared [02]:1"},
                         {"ORNAPartsChange", Z(std::string(23, '0')), "Heared."}};
+  // The worker's pipe exists once its loop is entered, which may be just after the command
+  // loop starts.
+  ASSERT_TRUE(box_.WaitForTrace("Enter [LimitCheck]Running loop.", 1, kBoundMs)) << box_.Trace();
   std::vector<int> silent;
   for (const Case& c : cases) {
     for (int i = 0; i < 10; ++i) {
