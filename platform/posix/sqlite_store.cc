@@ -324,8 +324,14 @@ Status SqliteStore::OpenLocked() {
   // Nothing is changed before the file is known to be ours (or empty): another program's
   // database is refused as it is. Until then closing must not even checkpoint its WAL.
   sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  // One read transaction for the version and the tables: another process creating the store
+  // at this moment commits both at once, and two separate reads could see one without the
+  // other and take a new store for a foreign file.
   int version = 0;
-  Status status = CheckKind(&version);
+  Status status = Exec("BEGIN");
+  if (status != kOk) return status;
+  status = CheckKind(&version);
+  sqlite3_exec(db_, status == kOk ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
   if (status != kOk) return status;
   sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 
