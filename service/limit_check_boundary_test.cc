@@ -1,6 +1,6 @@
 // Boundaries of the lifetime check that sit between whole numbers: the remaining hours of a
-// date-counted part at whole hours of the day, and the support stop rule where the server
-// hours equal the limit.
+// date-counted part at whole hours of the day, its limit moment, and the support stop rule
+// where the server hours equal the limit.
 
 #include <gtest/gtest.h>
 
@@ -65,6 +65,21 @@ TEST_F(LimitCheckBoundaryTest, WindowOpensAtTheWholeHourOfTheLead) {
             FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kScreen));
   EXPECT_EQ(rig_.events.events().back().string1,
             FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kEvent));
+}
+
+TEST_F(LimitCheckBoundaryTest, LimitNoticeComesOnlyAfterTheLimitMoment) {
+  // The battery's limit moment is 2026/01/11 00:00: a cycle at that moment gives no notice
+  // yet, the first one after it announces the limit.
+  rig_.SetUps("2026/01/01", 240, 0);
+  rig_.Engine().Cycle(kCycleStart);
+  rig_.clock.Set({2026, 1, 11, 0, 0, 0, 0});
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.LimitFlag(kNotifyUps), 0u);
+  EXPECT_TRUE(rig_.notifier.launches.empty());
+  rig_.clock.Set({2026, 1, 11, 0, 1, 0, 0});
+  rig_.Engine().Cycle(kCycleInterval);
+  EXPECT_EQ(rig_.LimitFlag(kNotifyUps), 1u);
+  EXPECT_EQ(rig_.notifier.launches.size(), 1u);
 }
 
 TEST_F(LimitCheckBoundaryTest, SupportStopNeedsServerHoursAboveTheLimit) {

@@ -117,6 +117,22 @@ TEST_F(DateSlotTest, RemainingHoursAreCutToWholeHours) {
   EXPECT_EQ(hours_, 1u);
 }
 
+TEST_F(DateSlotTest, WholeHoursOfTheDayLoseNoHour) {
+  // At a whole hour the remaining time is a whole number of hours, but the day counts carry
+  // rounding noise (at 02:00 the difference comes out as 45.99999... hours): the cut must not
+  // lose that hour, in the window nor in the remaining hours shown.
+  for (int h = 0; h < 72; ++h) {
+    const double now = Day(2026, 1, 8 + h / 24, h % 24);
+    const int64_t expected = 72 - h;
+    int64_t remaining = 0;
+    ASSERT_TRUE(RemainingHours(rec_, 17, now, &remaining));
+    EXPECT_EQ(remaining, expected) << "hour " << h;
+    if (expected > 48) continue;
+    ASSERT_TRUE(InPreWarningWindow(rec_, 17, now, &hours_)) << "hour " << h;
+    EXPECT_EQ(hours_, static_cast<uint32_t>(expected)) << "hour " << h;
+  }
+}
+
 TEST_F(DateSlotTest, LastHourIsNeitherWindowNorLimitUntilTheMomentPasses) {
   const double last_hour = Day(2026, 1, 10, 23, 30);
   EXPECT_FALSE(InPreWarningWindow(rec_, 17, last_hour, &hours_));
@@ -142,6 +158,16 @@ TEST_F(DateSlotTest, MissingOrInvalidSetupDateIsNeverWarned) {
   // A setup date filling all 16 bytes without a zero is read no further.
   std::memset(rec_.setupDate[16], '1', 16);
   EXPECT_FALSE(LimitReached(rec_, 17, Day(2040, 1, 1)));
+}
+
+TEST(SupportPeriodTest, DefaultsToFiveYearsAndALifeEndingWithThePeriodIsInside) {
+  EXPECT_EQ(SupportPeriodHours(0), 43800);
+  EXPECT_EQ(SupportPeriodHours(3), 3 * 8760);
+  // 1000 - 200 + 43000 = 43800: the life ends exactly with the period.
+  EXPECT_FALSE(EndsAfterSupport(1000, 200, 43000, 43800));
+  EXPECT_TRUE(EndsAfterSupport(1000, 199, 43000, 43800));
+  // A counter far past its limit leaves a negative remaining life, not a wrapped huge one.
+  EXPECT_FALSE(EndsAfterSupport(1000, 99999, 50000, 43800));
 }
 
 }  // namespace
