@@ -12,11 +12,11 @@ using Status = uint32_t;
 
 inline constexpr Status kOk = 0;
 inline constexpr Status kErrorInvalidFunction = 1;
-inline constexpr Status kErrorNotFound = 2;       // key, value or file missing
+inline constexpr Status kErrorNotFound = 2;  // key, value or file missing
 inline constexpr Status kErrorAccessDenied = 5;
 inline constexpr Status kErrorInvalidHandle = 6;
 inline constexpr Status kErrorNotEnoughMemory = 8;
-inline constexpr Status kErrorInvalidData = 13;   // value of another type, corrupt data
+inline constexpr Status kErrorInvalidData = 13;  // value of another type, corrupt data
 inline constexpr Status kErrorWriteFault = 29;
 inline constexpr Status kErrorReadFault = 30;
 inline constexpr Status kErrorInvalidParameter = 87;

@@ -46,8 +46,9 @@ std::vector<EventRecord> RecordingEventLog::events() {
 
 int RecordingEventLog::Count(uint32_t event_id) {
   std::lock_guard<std::mutex> lock(mu_);
-  return static_cast<int>(std::count_if(events_.begin(), events_.end(),
-                                        [&](const EventRecord& e) { return e.event_id == event_id; }));
+  return static_cast<int>(std::count_if(events_.begin(), events_.end(), [&](const EventRecord& e) {
+    return e.event_id == event_id;
+  }));
 }
 
 void RecordingEventLog::Clear() {
