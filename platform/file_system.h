@@ -26,11 +26,11 @@ Status MakeDirectory(const std::string& path);
 std::string TempFilesDirectory();
 
 // Replaces the file `path` with `data` so that a reader sees either the old or the whole new
-// file, never a part: writes "<path>.tmp", flushes it to the disk, renames it over `path` and
-// flushes the directory. The file gets mode 0644. 0 on success; otherwise the status of the
-// failing step (kErrorPathNotFound, kErrorAccessDenied, kErrorDiskFull, kErrorWriteFault, ...)
-// and `path` is unchanged (the temporary file is removed). Not safe for two writers of the
-// same path at once.
+// file, never a part: writes a temporary file of its own beside `path`, flushes it to the
+// disk, renames it over `path` and flushes the directory. The file gets mode 0644. 0 on
+// success; otherwise the status of the failing step (kErrorPathNotFound, kErrorAccessDenied,
+// kErrorDiskFull, kErrorWriteFault, ...) and `path` is unchanged (the temporary file is
+// removed). Two writers of the same path at once leave one whole file, the last renamed.
 Status ReplaceFileAtomically(const std::string& path, std::string_view data);
 
 }  // namespace quillon

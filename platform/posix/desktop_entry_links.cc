@@ -1,12 +1,10 @@
 #include "platform/posix/desktop_entry_links.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -81,18 +79,6 @@ Status MakeDirectories(const std::string& dir) {
   return (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? kOk : kErrorPathNotFound;
 }
 
-Status WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno == ENOSPC || errno == EDQUOT ? kErrorDiskFull : kErrorWriteFault;
-    }
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-  return kOk;
-}
-
 }  // namespace
 
 DesktopEntryLinks::DesktopEntryLinks(std::string applications_dir, std::string autostart_dir)
@@ -134,19 +120,11 @@ Status DesktopEntryLinks::Create(LinkFolder folder, const ShellLink& link) {
   if (dir.empty() || dir.front() != '/') return kErrorPathNotFound;
   if (Status s = MakeDirectories(dir)) return s;
 
-  const std::string path = EntryPath(folder, link);
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return errno == EACCES || errno == EPERM ? kErrorAccessDenied : kErrorWriteFault;
-  Status s = WriteAll(fd, DesktopEntryText(folder, link));
-  if (s == kOk && fchmod(fd, 0644) != 0) s = kErrorWriteFault;
-  if (s == kOk && fsync(fd) != 0) s = kErrorWriteFault;
-  if (close(fd) != 0 && s == kOk) s = kErrorWriteFault;
-  if (s == kOk && rename(temp.c_str(), path.c_str()) != 0) {
-    s = errno == EACCES || errno == EPERM ? kErrorAccessDenied : kErrorWriteFault;
-  }
-  if (s != kOk) unlink(temp.c_str());
-  return s;
+  // The setup log reports an entry that could not be written as denied, disk full or a
+  // write fault; nothing else.
+  const Status s = ReplaceFileAtomically(EntryPath(folder, link), DesktopEntryText(folder, link));
+  if (s == kOk || s == kErrorAccessDenied || s == kErrorDiskFull) return s;
+  return kErrorWriteFault;
 }
 
 std::string DesktopEntryText(LinkFolder folder, const ShellLink& link) {

@@ -73,11 +73,12 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 Status ReplaceFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = path + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A temporary name of its own, so two writers of the same path never share one.
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return FromErrno(errno);
-  // The mode is set explicitly so that a restrictive umask cannot hide the file from the
-  // collector that reads it.
+  // The mode is set explicitly: the temporary file starts at 0600, and a restrictive umask
+  // must not hide the file from the programs that read it.
   bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
   int err = errno;
   if (close(fd) != 0 && ok) {
