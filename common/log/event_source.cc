@@ -2,18 +2,16 @@
 #include <string>
 
 #include "common/log/event_report.h"
+#include "common/settings/accessor_helpers.h"
 
 namespace quillon {
 namespace {
 
+using settings_internal::DwordBytes;
+
 constexpr uint32_t kTypesSupported = 7;  // error, warning and information
 constexpr uint32_t kNonNtBit = 0x80000000u;
 constexpr uint32_t kScanPauseMs = 100;
-
-std::string DwordBytes(uint32_t v) {
-  return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                     static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
-}
 
 enum class ScanResult { kFound, kMissing, kMalformed };
 

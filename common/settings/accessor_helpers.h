@@ -28,8 +28,9 @@ Status WriteText(Store* store, const char* key, const char* name, const char* in
 // keeps it.
 std::string DwordBytes(uint32_t value);
 
-// The stored form of a fixed-size text of `size` bytes (at most 24): the caller's text up to
-// its first zero (at most size - 1 characters), zero-filled to `size`.
+// The stored form of a fixed-size text of `size` bytes (at most kMetricsDirTextSize, the
+// largest of the schema): the caller's text up to its first zero (at most size - 1
+// characters), zero-filled to `size`.
 std::string TextRecord(const char* in, size_t size);
 
 // "RAID01".."RAID16" (stem "RAID") or "RAID_DATE01".. into `out` (at least 16 bytes); false
