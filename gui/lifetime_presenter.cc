@@ -125,7 +125,7 @@ bool LifetimePresenter::RunningAlertAtOpening(int row) const {
 }
 
 bool LifetimePresenter::DateEnabled(int row) const {
-  return row == kUpsDateRow || static_cast<uint32_t>(row + 1) <= raid_count_;
+  return SlotFitted(DateNotifyIndex(row), raid_count_);
 }
 
 int32_t LifetimePresenter::DateLife(int row) const {

@@ -97,8 +97,7 @@ void ReadLifetimeReport(Store* store, double now, LifetimeReport* report) {
         part.next_change = next;
       }
     }
-    part.fitted = i < kNotifyRaidFirst || i > kNotifyRaidLast ||
-                  static_cast<uint32_t>(i) <= server.raid_count;
+    part.fitted = SlotFitted(i, server.raid_count);
     char date[kDateTextSize] = "";
     Count(ReadNotifyDone(store, &part.limit_flag, date, i), report);
     part.limit_date = Text(date, sizeof(date));

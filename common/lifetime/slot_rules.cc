@@ -21,6 +21,11 @@ const char* SetupDateOf(const LifetimeRecord& rec, int slot) {
 
 }  // namespace
 
+bool SlotFitted(int slot, uint32_t raid_count) {
+  return slot < kNotifyRaidFirst || slot > kNotifyRaidLast ||
+         static_cast<uint32_t>(slot) <= raid_count;
+}
+
 int CounterKindOfSlot(int slot) {
   switch (slot) {
     case kNotifyCpuFan:

@@ -21,6 +21,10 @@ inline constexpr uint32_t kCounterCap = 99999;
 // date-counted slot or one outside 0 to 19.
 int CounterKindOfSlot(int slot);
 
+// Whether the part of slot `slot` is fitted: every part but a RAID controller's battery
+// beyond the `raid_count` the server has. The lifetime dialog offers only fitted rows.
+bool SlotFitted(int slot, uint32_t raid_count);
+
 // The slot's rated life and pre-warning lead in hours (hour-counted: by PartKind;
 // date-counted: the controller's own, or the UPS kind's). False for a slot outside 0 to 19.
 bool SlotLimits(const LifetimeRecord& rec, int slot, uint32_t* limit, uint32_t* lead);

@@ -56,10 +56,6 @@ bool ParseHours(const std::string& text, uint32_t* hours) {
   return true;
 }
 
-bool DateRowEnabled(int index, uint32_t raid_count) {
-  return index == kNotifyUps || static_cast<uint32_t>(index) <= raid_count;
-}
-
 int ReplacedHours(CtlContext& c, int index, int kind, const std::string& text) {
   Store* store = c.env.store;
   LifetimeRecord rec{};
@@ -106,7 +102,7 @@ int ReplacedDate(CtlContext& c, int index, const std::string* date) {
   const char* name = NotifyFlagName(index);
   uint32_t raid_count = 0;
   ReadRaidCount(store, &raid_count);
-  if (!DateRowEnabled(index, raid_count)) {
+  if (!SlotFitted(index, raid_count)) {
     c.err << Format(kPartDisabled.In(c.language), name) << "\n";
     return kExitCommandLine;
   }
@@ -174,7 +170,7 @@ int Confirm(CtlContext& c, int index) {
   } else {
     uint32_t raid_count = 0;
     ReadRaidCount(store, &raid_count);
-    offered = offered && DateRowEnabled(index, raid_count);
+    offered = offered && SlotFitted(index, raid_count);
   }
   if (!offered) {
     c.err << Format(kNotConfirmable.In(c.language), name) << "\n";
