@@ -8,7 +8,7 @@ Status ProbeServicePipe() {
   char request[kProbeSize] = "02";
   char reply[kProbeSize];
   size_t received = 0;
-  return CallNamedPipe("ORNA_PIPE", request, sizeof request, reply, sizeof reply, &received);
+  return CallPipe("ORNA_PIPE", request, sizeof request, reply, sizeof reply, &received);
 }
 
 void DataInitialisation::Run(int language) const {

@@ -20,7 +20,7 @@ constexpr char kPartsChangedPipe[] = "ORNAPartsChange";
 Status SendPartsChangedOverPipe(const char* request, size_t size) {
   char reply[kPartsChangedReplyBytes] = {};
   size_t received = 0;
-  return CallNamedPipe(kPartsChangedPipe, request, size, reply, sizeof reply, &received);
+  return CallPipe(kPartsChangedPipe, request, size, reply, sizeof reply, &received);
 }
 
 int RunningNotifyIndex(int row) {

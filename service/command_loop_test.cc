@@ -114,7 +114,7 @@ TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
   auto call = [](const std::string& text, std::string* reply_text) {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply,
+    Status s = CallPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply,
                                   sizeof reply, &got, kTestBoundMs);
     *reply_text = reply;
     return s == kOk ? got : 0;
@@ -146,7 +146,7 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   char reply[kPipeRecordSize + 1] = {};
   size_t got = 0;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(CallNamedPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs),
+  ASSERT_EQ(CallPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs),
             kOk);
   std::printf("\"02\" behind 16 silent clients answered after %lld ms\n",
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -265,7 +265,7 @@ void PipeServer::Disconnect() {
   }
 }
 
-Status CallNamedPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
+Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
                           size_t reply_size, size_t* received, uint32_t timeout_ms) {
   size_t dummy;
   if (received == nullptr) received = &dummy;
@@ -304,9 +304,9 @@ Status CallNamedPipeTimed(const std::string& name, const void* request, size_t s
   return status;
 }
 
-Status CallNamedPipe(const std::string& name, const void* request, size_t size, void* reply,
+Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
                      size_t reply_size, size_t* received) {
-  return CallNamedPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
+  return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
 }
 
 }  // namespace quillon

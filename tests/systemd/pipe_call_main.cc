@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   char reply[129] = {};  // a 128-byte record and a terminating zero
   size_t received = 0;
   const quillon::Status status =
-      quillon::CallNamedPipeTimed(argv[1], request, size, reply, 128, &received, 10000);
+      quillon::CallPipeTimed(argv[1], request, size, reply, 128, &received, 10000);
   if (status == quillon::kOk) std::printf("%s\n", reply);
   if (status != quillon::kOk) std::fprintf(stderr, "quillon-pipe-call: status %u\n", status);
   return status < 256 ? static_cast<int>(status) : 1;
