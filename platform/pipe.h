@@ -122,12 +122,12 @@ class PipeServer {
 // stored); kErrorReadFault when the server closed without replying; kErrorTimeout. Waits
 // without a time limit. Thread-safe.
 Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
-                     size_t reply_size, size_t* received);
+                size_t reply_size, size_t* received);
 
 // As CallPipe, but gives up with kErrorTimeout when the whole exchange has taken more
 // than timeout_ms milliseconds (kWaitInfinite: no limit).
 Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
-                          size_t reply_size, size_t* received, uint32_t timeout_ms);
+                     size_t reply_size, size_t* received, uint32_t timeout_ms);
 
 }  // namespace quillon
 

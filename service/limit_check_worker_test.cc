@@ -81,7 +81,7 @@ class LimitCheckWorkerTest : public ::testing::Test {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
     Status s = CallPipeTimed(kPartsChangePipeName, message.data(), message.size(), reply,
-                                  sizeof reply, &got, kTestBoundMs);
+                             sizeof reply, &got, kTestBoundMs);
     return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
   }
 

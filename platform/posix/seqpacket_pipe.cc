@@ -266,7 +266,7 @@ void PipeServer::Disconnect() {
 }
 
 Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
-                          size_t reply_size, size_t* received, uint32_t timeout_ms) {
+                     size_t reply_size, size_t* received, uint32_t timeout_ms) {
   size_t dummy;
   if (received == nullptr) received = &dummy;
   *received = 0;
@@ -305,7 +305,7 @@ Status CallPipeTimed(const std::string& name, const void* request, size_t size, 
 }
 
 Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
-                     size_t reply_size, size_t* received) {
+                size_t reply_size, size_t* received) {
   return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
 }
 

@@ -79,8 +79,7 @@ TEST(PipeTest, OneRoundTripWithModeAndCleanup) {
   std::string path = server->path();
   server.reset();
   EXPECT_NE(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(CallPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound),
-            kErrorNotFound);
+  EXPECT_EQ(CallPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound), kErrorNotFound);
 }
 
 TEST(PipeTest, SecondServerIsRefusedAndStaleFileReplaced) {

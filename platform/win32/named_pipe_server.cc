@@ -57,7 +57,8 @@ std::unique_ptr<NamedPipeServer> NamedPipeServer::Create(const std::string& name
   SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
   std::string path = PipePath(name);
   HANDLE pipe = CreateNamedPipeW(
-      Widen(path).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      Widen(path).c_str(),
+      PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 0,
       1000, &sa);
   DWORD error = GetLastError();
@@ -156,8 +157,8 @@ Status NamedPipeServer::Accept() {
   return kOk;
 }
 
-Status NamedPipeServer::Finish(OVERLAPPED* ov, BOOL started, const Event* abort,
-                               uint32_t wait_ms, DWORD* bytes) {
+Status NamedPipeServer::Finish(OVERLAPPED* ov, BOOL started, const Event* abort, uint32_t wait_ms,
+                               DWORD* bytes) {
   DWORD error = started ? ERROR_SUCCESS : GetLastError();
   if (error == ERROR_IO_PENDING) {
     HANDLE handles[2] = {io_event_, nullptr};
@@ -185,8 +186,7 @@ Status NamedPipeServer::Read(void* buffer, size_t size, size_t* received, const 
                              uint32_t timeout_ms) {
   *received = 0;
   if (!connected_) return kErrorInvalidHandle;
-  uint32_t wait_ms =
-      EarlierOf(timeout_ms, request_timeout_ms_ != kWaitInfinite, request_deadline_);
+  uint32_t wait_ms = EarlierOf(timeout_ms, request_timeout_ms_ != kWaitInfinite, request_deadline_);
   OVERLAPPED ov{};
   ov.hEvent = io_event_;
   ResetEvent(io_event_);
@@ -253,7 +253,8 @@ Status CallWin32Pipe(const std::string& name, const void* request, size_t size, 
                      size_t reply_size, size_t* received, uint32_t timeout_ms) {
   if (received) *received = 0;
   const bool timed = timeout_ms != kWaitInfinite;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timed ? timeout_ms : 0);
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(timed ? timeout_ms : 0);
   std::wstring path = Widen(PipePath(name));
   HANDLE pipe;
   for (;;) {
@@ -279,8 +280,8 @@ Status CallWin32Pipe(const std::string& name, const void* request, size_t size, 
     OVERLAPPED ov{};
     ov.hEvent = event;
     DWORD n = 0;
-    BOOL done = TransactNamedPipe(pipe, const_cast<void*>(request), static_cast<DWORD>(size),
-                                  reply, static_cast<DWORD>(reply_size), &n, &ov);
+    BOOL done = TransactNamedPipe(pipe, const_cast<void*>(request), static_cast<DWORD>(size), reply,
+                                  static_cast<DWORD>(reply_size), &n, &ov);
     if (!done && GetLastError() == ERROR_IO_PENDING) {
       DWORD wait = timed ? MsUntil(deadline) : INFINITE;
       if (WaitForSingleObject(event, wait) != WAIT_OBJECT_0) CancelIoEx(pipe, &ov);

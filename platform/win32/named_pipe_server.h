@@ -56,8 +56,8 @@ class NamedPipeServer {
   Status Write(const void* data, size_t size);
 
   // After a reply, waits (up to kPipeRequestTimeoutMs) until the client has closed its end,
-  // so that it has read the reply; then ends the connection and starts waiting for the next client. Nothing
-  // happens when none is connected.
+  // so that it has read the reply; then ends the connection and starts waiting for the next client.
+  // Nothing happens when none is connected.
   void Disconnect();
 
   // "\\.\pipe\NAME".

@@ -18,7 +18,8 @@ std::string UniqueName(const char* what) {
 // Serves `count` requests on its own thread, answering each with "ok:" and the request.
 class EchoServer {
  public:
-  EchoServer(NamedPipeServer* server, int count) : thread_([this, server, count] { Run(server, count); }) {}
+  EchoServer(NamedPipeServer* server, int count)
+      : thread_([this, server, count] { Run(server, count); }) {}
   ~EchoServer() {
     stop_.Set();
     thread_.join();
@@ -64,8 +65,8 @@ TEST(NamedPipeServerTest, ServesManyConcurrentClientsWhoWaitForTheOneInstance) {
       std::string request = "02#" + std::to_string(i);
       char reply[128];
       size_t n = 0;
-      Status s = CallWin32Pipe(name, request.data(), request.size(), reply, sizeof reply, &n,
-                               60000);
+      Status s =
+          CallWin32Pipe(name, request.data(), request.size(), reply, sizeof reply, &n, 60000);
       if (s == kOk && std::string(reply, n) == "ok:" + request) ++good;
     });
   }
@@ -152,8 +153,8 @@ TEST(NamedPipeServerTest, SilentClientTimesOutAndAbortEndsARead) {
   EXPECT_EQ(server->Read(buffer, sizeof buffer, &n), kErrorInvalidHandle);
 
   std::wstring path = L"\\\\.\\pipe\\" + std::wstring(name.begin(), name.end());
-  HANDLE client = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE client = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
   ASSERT_NE(client, INVALID_HANDLE_VALUE);
   ASSERT_EQ(WaitOne(server->ready_waitable(), 60000), 0);
   ASSERT_EQ(server->Accept(), kOk);

@@ -19,8 +19,9 @@ TEST(Win32ProfileFileTest, ReadsAnIniFileUnderAJapanesePath) {
   EXPECT_EQ(MakeDirectory(dir), kErrorAlreadyExists);
   EXPECT_EQ(MakeDirectory(dir + "\\missing\\child"), kErrorPathNotFound);
   const std::string ini = dir + "\\TALVENU2.ini";
-  ASSERT_EQ(ReplaceFileAtomically(ini, "[LIFETIME]\r\nCPUFAN=43800\r\nNAME=\"ja \xE6\x97\xA5\"\r\n"),
-            kOk);
+  ASSERT_EQ(
+      ReplaceFileAtomically(ini, "[LIFETIME]\r\nCPUFAN=43800\r\nNAME=\"ja \xE6\x97\xA5\"\r\n"),
+      kOk);
   ASSERT_EQ(ReplaceFileAtomically(ini, "[LifeTime]\r\nCpuFan=52560\r\nName=\"\xE6\x97\xA5\"\r\n"),
             kOk);
 

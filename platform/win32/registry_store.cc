@@ -24,9 +24,8 @@ bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type
 // Names compare as the store's NOCASE rule does: ASCII letters folded, bytes otherwise.
 bool LessNoCase(std::string_view a, std::string_view b) {
   auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [&](char x, char y) { return fold(x) < fold(y); });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return fold(x) < fold(y); });
 }
 
 // An open registry key, closed on scope exit.

@@ -57,9 +57,9 @@ TEST_F(RegistryStoreTest, ValuesOfEveryTypeReadBackByteForByte) {
   path += L"\\LifeTime\\Current";
   wchar_t raw[8] = {};
   DWORD size = sizeof(raw);
-  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"Text", RRF_RT_REG_SZ, nullptr, raw,
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"Text", RRF_RT_REG_SZ, nullptr, raw, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(raw), L"\u30D5\u30A1\u30F3");
 }
 

@@ -16,8 +16,8 @@ class Win32ProcessLauncher : public ProcessLauncher {
   Status Run(std::string_view command_line, std::string_view working_directory,
              uint32_t* exit_code) override;
   // Ends the job (the program and its children) when `stop` is signalled.
-  Status RunUntil(std::string_view command_line, std::string_view working_directory,
-                  Waitable stop, uint32_t* exit_code) override;
+  Status RunUntil(std::string_view command_line, std::string_view working_directory, Waitable stop,
+                  uint32_t* exit_code) override;
 };
 
 }  // namespace quillon

@@ -54,8 +54,8 @@ TEST(Win32ProcessLauncherTest, RunUntilEndsTheWholeTree) {
   ASSERT_NE(up, nullptr);
   SetEnvironmentVariableA(kChildVar, tag.c_str());
   // cmd starts the child, so the child is a grandchild of the launcher's program.
-  const std::string line = "cmd.exe /c \"\"" + SelfPath() +
-                           "\" --gtest_filter=Win32ProcessLauncherChild.*\"";
+  const std::string line =
+      "cmd.exe /c \"\"" + SelfPath() + "\" --gtest_filter=Win32ProcessLauncherChild.*\"";
   Win32ProcessLauncher launcher;
   Event stop;
   Status result = kOk;

@@ -18,8 +18,8 @@ namespace {
 class Win32TraceSinkTest : public ::testing::Test {
  protected:
   Win32TraceSinkTest()
-      : dir_(TempFilesDirectory() + "quillon_trace_" + std::to_string(GetCurrentProcessId()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {
+      : dir_(TempFilesDirectory() + "quillon_trace_" + std::to_string(GetCurrentProcessId()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()) {
     MakeDirectory(dir_);
   }
   ~Win32TraceSinkTest() override {

@@ -48,14 +48,14 @@ int main(int argc, char** argv) {
     char reply[kRecordSize];
     size_t received = 0;
     return quillon::CallPipeTimed(quillon::kCommandPipeName, request, sizeof request, reply,
-                                       sizeof reply, &received, kProbeTimeoutMs);
+                                  sizeof reply, &received, kProbeTimeoutMs);
   };
   env.send_parts_changed = [](const char* request, size_t size, std::string* text) {
     char reply[kRecordSize] = {};
     size_t received = 0;
     const quillon::Status status =
-        quillon::CallPipeTimed(quillon::kPartsChangePipeName, request, size, reply,
-                                    sizeof reply, &received, kPartsChangedTimeoutMs);
+        quillon::CallPipeTimed(quillon::kPartsChangePipeName, request, size, reply, sizeof reply,
+                               &received, kPartsChangedTimeoutMs);
     if (status == quillon::kOk) *text = std::string(reply, strnlen(reply, received));
     return status;
   };
