@@ -12,6 +12,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/operator_group.h"
+#include "platform/store_key_path.h"
 
 namespace quillon {
 namespace {
@@ -93,13 +94,6 @@ uint64_t ForkGeneration() {
   }();
   (void)registered;
   return fork_generation.load(std::memory_order_relaxed);
-}
-
-// True when the key path has no empty component. The empty path itself is the root.
-bool ValidKeyPath(std::string_view key) {
-  if (key.empty()) return true;
-  if (key.front() == '\\' || key.back() == '\\') return false;
-  return key.find("\\\\") == std::string_view::npos;
 }
 
 // SQLite treats a null pointer as SQL NULL, so empty texts and blobs get a real pointer.

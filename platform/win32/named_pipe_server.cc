@@ -157,8 +157,16 @@ Status NamedPipeServer::Accept() {
   return kOk;
 }
 
-Status NamedPipeServer::Finish(OVERLAPPED* ov, BOOL started, const Event* abort, uint32_t wait_ms,
-                               DWORD* bytes) {
+Status NamedPipeServer::Transfer(bool write, void* buffer, size_t size, const Event* abort,
+                                 uint32_t wait_ms, DWORD* bytes) {
+  OVERLAPPED overlapped{};
+  OVERLAPPED* ov = &overlapped;
+  ov->hEvent = io_event_;
+  ResetEvent(io_event_);
+  *bytes = 0;
+  const DWORD n = static_cast<DWORD>(size);
+  BOOL started =
+      write ? WriteFile(pipe_, buffer, n, bytes, ov) : ReadFile(pipe_, buffer, n, bytes, ov);
   DWORD error = started ? ERROR_SUCCESS : GetLastError();
   if (error == ERROR_IO_PENDING) {
     HANDLE handles[2] = {io_event_, nullptr};
@@ -187,24 +195,16 @@ Status NamedPipeServer::Read(void* buffer, size_t size, size_t* received, const 
   *received = 0;
   if (!connected_) return kErrorInvalidHandle;
   uint32_t wait_ms = EarlierOf(timeout_ms, request_timeout_ms_ != kWaitInfinite, request_deadline_);
-  OVERLAPPED ov{};
-  ov.hEvent = io_event_;
-  ResetEvent(io_event_);
   DWORD n = 0;
-  BOOL done = ReadFile(pipe_, buffer, static_cast<DWORD>(size), &n, &ov);
-  Status status = Finish(&ov, done, abort, wait_ms, &n);
+  Status status = Transfer(false, buffer, size, abort, wait_ms, &n);
   if (status == kOk || status == ERROR_MORE_DATA) *received = n;
   if (status == ERROR_MORE_DATA) {
     // The rest of the message stays in the pipe; read it away so the next read starts clean.
     char scratch[512];
     Status rest;
     do {
-      ov = OVERLAPPED{};
-      ov.hEvent = io_event_;
-      ResetEvent(io_event_);
-      DWORD m = 0;
-      BOOL ok = ReadFile(pipe_, scratch, sizeof scratch, &m, &ov);
-      rest = Finish(&ov, ok, nullptr, 1000, &m);
+      DWORD m;
+      rest = Transfer(false, scratch, sizeof scratch, nullptr, 1000, &m);
     } while (rest == ERROR_MORE_DATA);
     return kErrorMoreData;
   }
@@ -217,14 +217,10 @@ Status NamedPipeServer::Read(void* buffer, size_t size, size_t* received, const 
 
 Status NamedPipeServer::Write(const void* data, size_t size) {
   if (!connected_) return kErrorInvalidHandle;
-  OVERLAPPED ov{};
-  ov.hEvent = io_event_;
-  ResetEvent(io_event_);
   DWORD n = 0;
-  BOOL done = WriteFile(pipe_, data, static_cast<DWORD>(size), &n, &ov);
   // A pipe without a buffer of its own holds the writer until the client reads; a client that
   // never reads must not hold the server, so the wait is bounded like a request.
-  Status status = Finish(&ov, done, nullptr, kPipeRequestTimeoutMs, &n);
+  Status status = Transfer(true, const_cast<void*>(data), size, nullptr, kPipeRequestTimeoutMs, &n);
   if (status != kOk || n != size) return kErrorWriteFault;
   replied_ = true;
   return kOk;
@@ -236,13 +232,9 @@ void NamedPipeServer::Disconnect() {
   // its end once it has the reply, which ends this read; a client that keeps the pipe open
   // without reading is given up after the request time.
   if (replied_) {
-    OVERLAPPED ov{};
-    ov.hEvent = io_event_;
-    ResetEvent(io_event_);
     char byte;
-    DWORD n = 0;
-    BOOL done = ReadFile(pipe_, &byte, 1, &n, &ov);
-    Finish(&ov, done, nullptr, kPipeRequestTimeoutMs, &n);
+    DWORD n;
+    Transfer(false, &byte, 1, nullptr, kPipeRequestTimeoutMs, &n);
   }
   DisconnectNamedPipe(pipe_);
   connected_ = false;

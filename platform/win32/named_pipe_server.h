@@ -68,10 +68,13 @@ class NamedPipeServer {
                   uint32_t request_timeout_ms);
   // Starts the overlapped connect that signals connect_event_ when a client arrives.
   Status Listen();
-  // Runs one overlapped operation already started on ov to its end, waiting on io_event_ and
-  // `abort` until `deadline_ms` (kWaitInfinite: none). On success stores the byte count.
-  Status Finish(OVERLAPPED* ov, BOOL started, const Event* abort, uint32_t deadline_ms,
-                DWORD* bytes);
+  // Reads (or writes) one message of `size` bytes at `buffer` with an overlapped operation and
+  // waits for its end on io_event_ and `abort` for up to `wait_ms` (kWaitInfinite: no limit);
+  // an operation that runs out of time or is aborted is cancelled before this returns. 0 and
+  // the byte count in *bytes; ERROR_MORE_DATA with the count of a cut message;
+  // kErrorInvalidFunction when aborted; kErrorTimeout; or the system's error number.
+  Status Transfer(bool write, void* buffer, size_t size, const Event* abort, uint32_t wait_ms,
+                  DWORD* bytes);
 
   std::string path_;
   HANDLE pipe_;

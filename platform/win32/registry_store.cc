@@ -5,19 +5,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/store_key_path.h"
 #include "platform/win32/system_message.h"
 #include "platform/win32/wide_text.h"
 
 namespace quillon {
 namespace {
-
-// The registry would quietly take "A\\B" or a trailing backslash; the store refuses them, as
-// every backend of the store does.
-bool ValidKeyPath(std::string_view key) {
-  if (key.empty()) return true;
-  if (key.front() == '\\' || key.back() == '\\') return false;
-  return key.find("\\\\") == std::string_view::npos;
-}
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
