@@ -1,8 +1,8 @@
 # The Windows build (the `windows` preset, cross-compiled with MinGW-w64, tests under Wine).
 
-# Sources that still name the Linux backend or its calls, so they are left out of the Windows build until
+# Sources that still name the Linux backend or its calls, left out of the Windows build until
 # they reach the system through the per-OS factory. Paths relative to the source directory;
-# quillon_test() and quillon_component() drop them.
+# quillon_test(), quillon_component() and platform/ drop them.
 set(QUILLON_POSIX_BOUND_SOURCES
   common/kori/dbus_kori_transport.cc
   common/settings/settings_sqlite_test.cc
