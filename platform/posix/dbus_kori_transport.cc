@@ -25,10 +25,10 @@ namespace {
 constexpr char kKoriBusName[] = "com.morvath.Kori";
 constexpr char kKoriObjectPath[] = "/com/morvath/Kori";
 constexpr char kKoriInterface[] = "com.morvath.Kori";
-// The bus library's own default bound of a method call.
-constexpr uint64_t kDefaultConnectTimeoutUsec = 25000000;
 constexpr char kIntrospectable[] = "org.freedesktop.DBus.Introspectable";
 constexpr char kProperties[] = "org.freedesktop.DBus.Properties";
+// The bus library's own default bound of a method call.
+constexpr uint64_t kDefaultConnectTimeoutUsec = 25000000;
 
 // One call on its way: filled in by OnReply when the answer (or the bus's own time-out
 // error) is processed.
