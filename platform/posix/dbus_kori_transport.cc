@@ -3,6 +3,8 @@
 // for with poll(2) on the bus and the abandon event together, so that a stop request never
 // waits for a server that takes its time.
 
+#include "platform/posix/dbus_kori_transport.h"
+
 #include <poll.h>
 #include <systemd/sd-bus.h>
 
@@ -10,14 +12,23 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "common/kori/kori_transport.h"
+#include "platform/posix/dbus_introspection.h"
 
 namespace quillon {
 namespace {
 
+// The name, object and interface under which the KORI management server is reached.
+constexpr char kKoriBusName[] = "com.morvath.Kori";
+constexpr char kKoriObjectPath[] = "/com/morvath/Kori";
+constexpr char kKoriInterface[] = "com.morvath.Kori";
 constexpr char kIntrospectable[] = "org.freedesktop.DBus.Introspectable";
 constexpr char kProperties[] = "org.freedesktop.DBus.Properties";
+// The bus library's own default bound of a method call.
+constexpr uint64_t kDefaultConnectTimeoutUsec = 25000000;
 
 // One call on its way: filled in by OnReply when the answer (or the bus's own time-out
 // error) is processed.
@@ -48,11 +59,12 @@ uint64_t MonotonicUsec() {
 
 class DbusKoriTransport : public KoriTransport {
  public:
-  explicit DbusKoriTransport(uint64_t connect_timeout_usec)
-      : connect_timeout_usec_(connect_timeout_usec), call_timeout_usec_(connect_timeout_usec) {}
+  DbusKoriTransport() = default;
   ~DbusKoriTransport() override { Close(); }
 
-  int Open(std::string* description) override {
+  void SetConnectTimeout(uint64_t usec) override { connect_timeout_usec_ = usec; }
+
+  int Open() override {
     Close();
     call_timeout_usec_ = connect_timeout_usec_;
     // A private connection each time, so nothing is shared with other users of the bus in
@@ -71,11 +83,23 @@ class DbusKoriTransport : public KoriTransport {
     int code = r < 0 ? -r : Exchange(request, connect_timeout_usec_, &reply);
     const char* xml = nullptr;
     if (code == 0 && (r = sd_bus_message_read(reply, "s", &xml)) < 0) code = -r;
-    if (code == 0 && xml != nullptr) description->assign(xml);
+    if (code == 0 && xml != nullptr) {
+      for (std::string_view name : IntrospectedMembers(xml, kKoriInterface)) {
+        members_.emplace_back(name);
+      }
+    }
     sd_bus_message_unref(reply);
     sd_bus_message_unref(request);
     if (code != 0) Close();
     return code;
+  }
+
+  int LookUpMember(const char* name, int32_t* id) override {
+    // The first listing counts, so a name listed twice keeps one identifier.
+    auto it = std::find(members_.begin(), members_.end(), name);
+    if (it == members_.end()) return ENOENT;
+    *id = static_cast<int32_t>(it - members_.begin());
+    return 0;
   }
 
   int ReadCabinetProperty(int16_t* value) override {
@@ -136,6 +160,7 @@ class DbusKoriTransport : public KoriTransport {
   }
 
   void Close() override {
+    members_.clear();
     if (bus_ != nullptr) bus_ = sd_bus_close_unref(bus_);
   }
 
@@ -221,16 +246,19 @@ class DbusKoriTransport : public KoriTransport {
     return code;
   }
 
-  const uint64_t connect_timeout_usec_;
-  uint64_t call_timeout_usec_;
+  uint64_t connect_timeout_usec_ = kDefaultConnectTimeoutUsec;
+  uint64_t call_timeout_usec_ = kDefaultConnectTimeoutUsec;
   Waitable abandon_ = kInvalidWaitable;
   sd_bus* bus_ = nullptr;
+  // The KORI interface's methods and properties as the last Open found them, in the order
+  // the object lists them; empty while closed.
+  std::vector<std::string> members_;
 };
 
 }  // namespace
 
-std::unique_ptr<KoriTransport> MakeSystemKoriTransport(uint64_t connect_timeout_usec) {
-  return std::make_unique<DbusKoriTransport>(connect_timeout_usec);
+std::unique_ptr<KoriTransport> NewDbusKoriTransport() {
+  return std::make_unique<DbusKoriTransport>();
 }
 
 }  // namespace quillon

@@ -1,19 +1,12 @@
-#ifndef QUILLON_COMMON_KORI_KORI_TRANSPORT_H_
-#define QUILLON_COMMON_KORI_KORI_TRANSPORT_H_
+#ifndef QUILLON_PLATFORM_KORI_TRANSPORT_H_
+#define QUILLON_PLATFORM_KORI_TRANSPORT_H_
 
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "platform/event.h"
 
 namespace quillon {
-
-// The name, object and interface under which the KORI management server is reached.
-inline constexpr char kKoriBusName[] = "com.morvath.Kori";
-inline constexpr char kKoriObjectPath[] = "/com/morvath/Kori";
-inline constexpr char kKoriInterface[] = "com.morvath.Kori";
 
 // One "VCRequest" call as it goes on the wire.
 struct KoriCall {
@@ -39,14 +32,28 @@ struct KoriReply {
 // did not answer within the time-out, ECANCELED when the abandon event ended the wait; other
 // codes are only told apart from 0. No call blocks longer than its time-out: the connect
 // time-out for Open and the property reads, the call time-out for Call.
+//
+// The server is reached by name, not by a description of its interface: each platform finds
+// the members its own way (the D-Bus object's introspection data, a dispatch interface's
+// name look-up), and the client only asks whether a member is there.
 class KoriTransport {
  public:
   virtual ~KoriTransport() = default;
 
-  // Connects and reaches the server object. On success stores the object's description
-  // (introspection XML, the member list the client looks its names up in) and returns 0.
-  // Non-zero when there is no bus or no server on it; the transport is then closed.
-  virtual int Open(std::string* description) = 0;
+  // The bound of Open and the property reads, in microseconds (> 0), and of Call until
+  // SetCallTimeout. Takes effect at the next Open; KoriClient sets it when it is made.
+  virtual void SetConnectTimeout(uint64_t usec) = 0;
+
+  // Connects and reaches the server object, learning which members it offers. 0 on success;
+  // non-zero when there is no bus or no server on it, the transport is then closed. Resets
+  // the call time-out to the connect time-out.
+  virtual int Open() = 0;
+
+  // Looks up a method or property of the KORI interface by its name ("VCRequest", ...) at
+  // the server reached by the last Open. 0 with the member's identifier (>= 0, fixed for
+  // this connection, distinct per member) in *id; non-zero when the server does not offer
+  // the name or the transport is not open, *id then untouched. Never blocks.
+  virtual int LookUpMember(const char* name, int32_t* id) = 0;
 
   // Reads the property "ServerCabinetNumber" as a 16-bit integer. Non-zero when the property
   // is missing, of another type, or the read fails; *value is then untouched.
@@ -71,14 +78,10 @@ class KoriTransport {
   // time-out, server gone, error reply, reply of another shape), *reply then empty.
   virtual int Call(const KoriCall& call, KoriReply* reply) = 0;
 
-  // Drops the connection. Harmless when not open.
+  // Drops the connection and forgets the members found. Harmless when not open.
   virtual void Close() = 0;
 };
 
-// The transport of this platform: the system bus (DBUS_SYSTEM_BUS_ADDRESS when set), with
-// `connect_timeout_usec` (> 0) as its connect time-out.
-std::unique_ptr<KoriTransport> MakeSystemKoriTransport(uint64_t connect_timeout_usec);
-
 }  // namespace quillon
 
-#endif  // QUILLON_COMMON_KORI_KORI_TRANSPORT_H_
+#endif  // QUILLON_PLATFORM_KORI_TRANSPORT_H_
