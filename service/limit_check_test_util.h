@@ -111,7 +111,7 @@ struct EngineRig {
     for (int i = 0; i < 23; ++i) request[i] = '0';
     request[23] = '\0';
     for (int i : indices) request[i] = '1';
-    char reply[kPartsChangedReplySize];
+    char reply[kPipeRecordSize];
     Engine().OnPartsChanged(request, sizeof(request), reply);
     return std::string(reply);
   }
