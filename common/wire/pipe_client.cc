@@ -20,9 +20,10 @@ Status SendPartsChanged(const char* request, size_t size, uint32_t timeout_ms,
                         std::string* reply_text) {
   char reply[kPipeRecordSize] = {};
   size_t received = 0;
-  const Status status = CallNamedPipeTimed(kPartsChangePipeName, request, size, reply,
-                                           sizeof reply, &received, timeout_ms);
-  if (status == kOk && reply_text != nullptr) *reply_text = std::string(reply, strnlen(reply, received));
+  const Status status = CallNamedPipeTimed(kPartsChangePipeName, request, size, reply, sizeof reply,
+                                           &received, timeout_ms);
+  if (status == kOk && reply_text != nullptr)
+    *reply_text = std::string(reply, strnlen(reply, received));
   return status;
 }
 

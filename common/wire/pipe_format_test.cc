@@ -17,9 +17,9 @@ TEST(PipeFormatTest, PeersSeeTheSystemsOwnNamesAndTexts) {
   EXPECT_EQ(kPartsChangedRequestSize, 24u);
   EXPECT_STREQ(kStatusQueryRequest, "02");
   EXPECT_STREQ(kPartsChangedReply, "Heared.");
-  EXPECT_EQ(std::string(kCommandReplyPrefix) + kStatusQueryRequest + kCommandReplyEnd +
-                kQueryRunning,
-            "Heared [02]:1");
+  EXPECT_EQ(
+      std::string(kCommandReplyPrefix) + kStatusQueryRequest + kCommandReplyEnd + kQueryRunning,
+      "Heared [02]:1");
 }
 
 TEST(PipeFormatTest, RequestFlagsExactlyThePartsMarked) {

@@ -18,8 +18,8 @@ inline constexpr TextPair kServiceRunning = {
     "TALVEN-Service is running. so can not initialize data."};
 
 // Sends the status query on the service's command pipe ORNA_PIPE (common/wire/pipe_client.h)
-// and waits for the reply without a time limit. 0 when the service answered (it is running); the pipe call's status
-// otherwise (kErrorNotFound when no service serves the pipe).
+// and waits for the reply without a time limit. 0 when the service answered (it is running);
+// the pipe call's status otherwise (kErrorNotFound when no service serves the pipe).
 Status ProbeServicePipe();
 
 // The maintenance action "initialise all data", free of widgets. Every outside effect comes in
