@@ -112,7 +112,7 @@ std::string TempDatabase() {
 
 void RunReason(benchmark::State& state, Store* store, int reason) {
   Bench bench(store);
-  const char request[24] = "10000000000000000000000";
+  const char request[kPartsChangedRequestSize] = "10000000000000000000000";
   char reply[kPipeRecordSize];
   for (auto _ : state) {
     if (reason == kCyclePartsChanged) {
