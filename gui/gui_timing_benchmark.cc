@@ -19,8 +19,8 @@
 
 #include "gui/main_menu.h"
 #include "gui/testing/recording_prompter.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 #include "platform/posix/posix_system_info.h"
 #include "platform/single_instance.h"
 #include "platform/store_path.h"

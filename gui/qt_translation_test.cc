@@ -14,8 +14,8 @@
 #include "gui/main_menu.h"
 #include "gui/testing/qt_environment.h"
 #include "gui/testing/recording_prompter.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon::gui {
 namespace {

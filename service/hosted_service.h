@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "service/service_core.h"
 #include "service/service_status_sink.h"
+#include "service/talven_service.h"
 
 namespace quillon {
 

@@ -9,7 +9,7 @@
 #include "platform/event_log.h"
 #include "platform/store.h"
 #include "service/messages_dispatch.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 

@@ -13,11 +13,11 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 #include "platform/posix/sqlite_store.h"
 #include "service/limit_check.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 namespace {

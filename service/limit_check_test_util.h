@@ -10,10 +10,11 @@
 #include "common/log/trace_log.h"
 #include "common/settings/schema.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/limit_check.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 

@@ -6,7 +6,7 @@
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/store.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 

@@ -4,11 +4,12 @@
 
 #include "common/settings/schema.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/limit_check_test_util.h"
 #include "service/messages.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 namespace {

@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "common/log/trace_log.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "platform/pipe.h"
 #include "platform/posix/sqlite_store.h"
 #include "platform/posix/system_clock.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/limit_check_worker.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"

@@ -10,10 +10,11 @@
 
 #include "common/log/trace_log.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/command_loop.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"
 

@@ -4,7 +4,7 @@
 #include "common/log/trace_log.h"
 #include "platform/date_time.h"
 #include "platform/error_texts.h"
-#include "service/service_core.h"
+#include "service/talven_service.h"
 
 namespace quillon {
 

@@ -11,10 +11,11 @@
 #include "common/settings/settings.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/file_system.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/service_env.h"
 
 namespace quillon {

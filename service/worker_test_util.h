@@ -10,6 +10,7 @@
 
 #include "common/log/trace_log.h"
 #include "platform/event.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "service/worker.h"
 

@@ -7,6 +7,7 @@
 #include "common/log/message_table.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 

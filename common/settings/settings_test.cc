@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/fakes/failing_store.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon {
 namespace {

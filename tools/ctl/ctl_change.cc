@@ -8,7 +8,7 @@
 #include "common/settings/settings.h"
 #include "platform/date_time.h"
 #include "service/messages_dispatch.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 #include "tools/ctl/ctl_internal.h"
 #include "tools/ctl/ctl_texts.h"
 

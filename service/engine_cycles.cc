@@ -1,10 +1,10 @@
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 
 #include <chrono>
 
 #include "service/limit_check.h"
 #include "service/metrics_textfile.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 #include "service/store_monitor.h"
 
 namespace quillon {

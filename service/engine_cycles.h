@@ -1,5 +1,5 @@
-#ifndef QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_
-#define QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_
+#ifndef QUILLON_SERVICE_ENGINE_CYCLES_H_
+#define QUILLON_SERVICE_ENGINE_CYCLES_H_
 
 #include <cstdint>
 #include <memory>
@@ -18,4 +18,4 @@ std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, ui
 
 }  // namespace quillon
 
-#endif  // QUILLON_SERVICE_LIMIT_CHECK_CYCLES_H_
+#endif  // QUILLON_SERVICE_ENGINE_CYCLES_H_

@@ -1,11 +1,11 @@
-#include "service/service_core.h"
+#include "service/talven_service.h"
 
 #include "common/log/event_report.h"
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
 #include "platform/event_log.h"
 #include "service/command_loop.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/store_monitor.h"
 
 namespace quillon {

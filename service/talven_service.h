@@ -1,5 +1,5 @@
-#ifndef QUILLON_SERVICE_SERVICE_CORE_H_
-#define QUILLON_SERVICE_SERVICE_CORE_H_
+#ifndef QUILLON_SERVICE_TALVEN_SERVICE_H_
+#define QUILLON_SERVICE_TALVEN_SERVICE_H_
 
 #include <cstdint>
 #include <functional>
@@ -140,4 +140,4 @@ class TalvenService {
 
 }  // namespace quillon
 
-#endif  // QUILLON_SERVICE_SERVICE_CORE_H_
+#endif  // QUILLON_SERVICE_TALVEN_SERVICE_H_
