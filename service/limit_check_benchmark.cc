@@ -91,7 +91,7 @@ struct Bench {
     Fill(store);
     clock.Set({2026, 1, 1, 12, 30, 0, 0});
     engine = std::make_unique<LimitCheckEngine>(store, &clock, &trace, &events, &notifier, 1);
-    engine->Cycle(kCycleStart);
+    engine->Cycle(CycleReason::kStart);
   }
   Store* store;
   FakeClock clock;
@@ -110,12 +110,12 @@ std::string TempDatabase() {
   return pattern + "/registry.db";
 }
 
-void RunReason(benchmark::State& state, Store* store, int reason) {
+void RunReason(benchmark::State& state, Store* store, CycleReason reason) {
   Bench bench(store);
   const char request[24] = "10000000000000000000000";
   char reply[kPartsChangedReplySize];
   for (auto _ : state) {
-    if (reason == kCyclePartsChanged) {
+    if (reason == CycleReason::kPartsChanged) {
       bench.engine->OnPartsChanged(request, sizeof(request), reply);
     } else {
       bench.engine->Cycle(reason);
@@ -125,7 +125,7 @@ void RunReason(benchmark::State& state, Store* store, int reason) {
 
 void BM_MemoryStoreCycle(benchmark::State& state) {
   MemoryStore store;
-  RunReason(state, &store, static_cast<int>(state.range(0)));
+  RunReason(state, &store, static_cast<CycleReason>(state.range(0)));
 }
 BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
@@ -133,7 +133,7 @@ void BM_SqliteStoreCycle(benchmark::State& state) {
   const std::string path = TempDatabase();
   {
     SqliteStore store(path);
-    RunReason(state, &store, static_cast<int>(state.range(0)));
+    RunReason(state, &store, static_cast<CycleReason>(state.range(0)));
   }
   unlink(path.c_str());
   unlink((path + "-wal").c_str());

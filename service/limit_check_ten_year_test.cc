@@ -205,11 +205,11 @@ class TenYearTest : public ::testing::Test {
 
 TEST_F(TenYearTest, HourlyCyclesFollowTheHandWorkedSchedule) {
   At(0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   for (int k = 1; k <= kCycles; ++k) {
     At(k);
     size_t from = rig_.notifier.launches.size();
-    rig_.Engine().Cycle(kCycleInterval);
+    rig_.Engine().Cycle(CycleReason::kInterval);
     CheckPassOrder(from, k);
     from = rig_.notifier.launches.size();
     if (k == kCpuFanReplaced1 || k == kCpuFanReplaced2) {

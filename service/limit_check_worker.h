@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/event.h"
+#include "service/cycle_reason.h"
 #include "service/worker.h"
 
 namespace quillon {
@@ -17,8 +18,8 @@ class TraceLog;
 class LimitCheckCycles {
  public:
   virtual ~LimitCheckCycles() = default;
-  // Runs one cycle for reason 0 (start) or 2 (interval passed).
-  virtual void Cycle(int reason) = 0;
+  // Runs one start or interval cycle.
+  virtual void Cycle(CycleReason reason) = 0;
   // Runs the parts-changed cycle for a request of `size` bytes (0 after a failed read: no part
   // flagged) and fills the 128-byte reply record.
   virtual void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) = 0;

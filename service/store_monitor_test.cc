@@ -121,8 +121,8 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
   env.launcher = &launcher;
   failing_.FailAll(kErrorAccessDenied);
   std::shared_ptr<LimitCheckCycles> cycles = MakeLimitCheckCycles(env, 1);
-  cycles->Cycle(0);
-  cycles->Cycle(2);
+  cycles->Cycle(CycleReason::kStart);
+  cycles->Cycle(CycleReason::kInterval);
   char reply[kPipeRecordSize];
   cycles->OnPartsChanged("1", 1, reply);
   EXPECT_STREQ(reply, "Heared.");
@@ -136,7 +136,7 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
   inner_.SetDword(kCurrentKey, "CPU_FAN", 1000);
   inner_.SetDword(kLimitKey, "CPU_FAN", 1000);
   failing_.set_rule(nullptr);
-  cycles->Cycle(2);
+  cycles->Cycle(CycleReason::kInterval);
   EXPECT_EQ(events_.Count(kEventLimit), 1);
   EXPECT_EQ(inner_.GetDword(kNotifyDoneKey, "CPU_FAN"), 1u);
 }

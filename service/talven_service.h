@@ -74,10 +74,10 @@ class TalvenService {
 
   // Creates the worker's stop event, runs the hardware step, builds the LimitCheck worker and
   // starts its thread ("CreateHandle %ld/%ld Success." or "CreateHandle %ld/%ld failed.").
-  // 1 when the thread was started, 0 otherwise: also when a stop request came during the
+  // True when the thread was started, false otherwise: also when a stop request came during the
   // hardware step, which then builds no worker (Run stops as from its command loop). Called
   // by Run; main thread only.
-  int Initialise();
+  bool Initialise();
 
   // The terminate event while Run runs (from its creation to the release), kInvalidWaitable
   // otherwise: the hardware step waits on it besides its pauses, calls and script, so a stop

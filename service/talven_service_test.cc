@@ -31,7 +31,7 @@ class RecordingStatusSink : public ServiceStatusSink {
 
 class NullCycles : public LimitCheckCycles {
  public:
-  void Cycle(int) override { cycled.Set(); }
+  void Cycle(CycleReason) override { cycled.Set(); }
   void OnPartsChanged(const char*, size_t, char reply[kPipeRecordSize]) override {
     std::memset(reply, 0, kPipeRecordSize);
     std::strcpy(reply, "Heared.");
@@ -165,7 +165,7 @@ TEST_F(TalvenServiceTest, FailuresAtStartEndTheRunEarly) {
 // A start cycle that takes longer than the service is willing to wait at its stop.
 class SlowCycles : public NullCycles {
  public:
-  void Cycle(int) override {
+  void Cycle(CycleReason) override {
     started.Set();
     WaitOne(release.waitable(), kTestBoundMs);
   }
