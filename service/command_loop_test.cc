@@ -23,7 +23,7 @@ class CommandLoopTest : public ::testing::Test {
       : terminate_(std::make_shared<Event>()),
         stop_(std::make_shared<Event>()),
         table_(&f_.trace, terminate_),
-        loop_(&f_.trace, &events_, 1, &table_, terminate_.get()) {
+        loop_(&f_.trace, &events_, Language::kEnglish, &table_, terminate_.get()) {
     worker_ = std::make_shared<WaitingWorker>(&f_.trace, stop_);
     table_.SetStopEvent(0, stop_);
     table_.SetWorker(0, worker_);

@@ -20,7 +20,7 @@ int64_t UnixNow() {
 // cycle, owned together by the worker; each cycle first checks the store.
 class EngineCycles : public LimitCheckCycles {
  public:
-  EngineCycles(const ServiceEnv& env, uint32_t language)
+  EngineCycles(const ServiceEnv& env, Language language)
       : monitor_(env.store_monitor),
         notifier_(env.system, env.launcher),
         engine_(env.store, env.clock, env.trace, env.event_log, &notifier_, language),
@@ -59,7 +59,7 @@ class EngineCycles : public LimitCheckCycles {
 
 }  // namespace
 
-std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, uint32_t language) {
+std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, Language language) {
   return std::make_shared<EngineCycles>(env, language);
 }
 

@@ -35,7 +35,7 @@ void SetDate(char* date, const char* today) { std::memcpy(date, today, kDateText
 }  // namespace
 
 LimitCheckEngine::LimitCheckEngine(Store* store, Clock* clock, TraceLog* trace, EventLog* event_log,
-                                   Notifier* notifier, uint32_t language)
+                                   Notifier* notifier, Language language)
     : store_(store),
       clock_(clock),
       trace_(trace),

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/settings/language.h"
 #include "common/settings/schema.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
@@ -33,9 +34,9 @@ inline constexpr size_t kPartsChangedReplySize = 128;
 // overwrites accumulated hours.
 class LimitCheckEngine {
  public:
-  // `language`: 0 Japanese, 1 English, for the status text and the warnings.
+  // `language` is that of the status text and the warnings.
   LimitCheckEngine(Store* store, Clock* clock, TraceLog* trace, EventLog* event_log,
-                   Notifier* notifier, uint32_t language);
+                   Notifier* notifier, Language language);
 
   LimitCheckEngine(const LimitCheckEngine&) = delete;
   LimitCheckEngine& operator=(const LimitCheckEngine&) = delete;
@@ -76,7 +77,7 @@ class LimitCheckEngine {
   TraceLog* trace_;
   EventLog* event_log_;
   NoticeDispatcher notices_;
-  uint32_t language_;
+  Language language_;
 
   LifetimeRecord rec_{};
   bool counter_known_[3] = {};  // by PartKind 0-2: rec_.current holds the stored count

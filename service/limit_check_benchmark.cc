@@ -90,7 +90,8 @@ struct Bench {
   explicit Bench(Store* s) : store(s), trace(&system, &sink) {
     Fill(store);
     clock.Set({2026, 1, 1, 12, 30, 0, 0});
-    engine = std::make_unique<LimitCheckEngine>(store, &clock, &trace, &events, &notifier, 1);
+    engine = std::make_unique<LimitCheckEngine>(store, &clock, &trace, &events, &notifier,
+                                                Language::kEnglish);
     engine->Cycle(CycleReason::kStart);
   }
   Store* store;

@@ -61,10 +61,11 @@ TEST_F(LimitCheckBoundaryTest, WindowOpensAtTheWholeHourOfTheLead) {
   rig_.notifier.launches.clear();
   rig_.Engine().Cycle(CycleReason::kInterval);
   ASSERT_EQ(rig_.notifier.CountItem(1), 1);
-  EXPECT_EQ(rig_.notifier.launches.back().text,
-            FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kScreen));
+  EXPECT_EQ(
+      rig_.notifier.launches.back().text,
+      FormatPreWarningText(kKindRaidConsumable, 1, 19, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.events().back().string1,
-            FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kEvent));
+            FormatPreWarningText(kKindRaidConsumable, 1, 19, Language::kEnglish, TextForm::kEvent));
 }
 
 TEST_F(LimitCheckBoundaryTest, LimitNoticeComesOnlyAfterTheLimitMoment) {

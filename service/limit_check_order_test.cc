@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 constexpr uint32_t kStatusEvent = 0x400203EC;
-constexpr uint32_t kEnglish = 1;
+constexpr Language kEnglish = Language::kEnglish;
 
 // Screen notices and warning events, in the order they were given. The status entry is left
 // out: it is not a notice.

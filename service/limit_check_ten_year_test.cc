@@ -177,8 +177,8 @@ class TenYearTest : public ::testing::Test {
     for (size_t i = from; i < launches.size(); ++i) {
       int key = launches[i].item;
       for (int index = 0; key < 0 && index < kNotifyCount; ++index) {
-        if (launches[i].text ==
-            FormatLimitText(MessageKindOf(&rig_.store, index), index, 1, TextForm::kScreen)) {
+        if (launches[i].text == FormatLimitText(MessageKindOf(&rig_.store, index), index,
+                                                Language::kEnglish, TextForm::kScreen)) {
           key = kNotifyCount + index;
         }
       }

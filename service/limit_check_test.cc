@@ -43,7 +43,7 @@ TEST_F(LimitCheckTest, StartWritesStatusEntryInTheServiceLanguage) {
                             "[RunningTime=500] [Average=16.4]."),
             1);
 
-  rig_.Restart(0).Cycle(CycleReason::kStart);
+  rig_.Restart(Language::kJapanese).Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.events.events().back().string2,
             "インストール:2025/12/01 12:00:00  サーバ稼動時間:1234  平均稼動時間/日:16.4");
 }
@@ -277,7 +277,7 @@ TEST_F(LimitCheckTest, PreWarningRepeatsOnlyAtIntervalsAfterNotifyDaysPre) {
   EXPECT_TRUE(rig_.notifier.launches[0].mi);
   EXPECT_EQ(rig_.notifier.launches[0].item, 0);
   EXPECT_EQ(rig_.notifier.launches[0].text,
-            FormatPreWarningText(kKindCpuFan, 0, 100, 1, TextForm::kScreen));
+            FormatPreWarningText(kKindCpuFan, 0, 100, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
   EXPECT_EQ(rig_.events.events().back().string1,
             "It is 100 hours (about 4 days) till the operating life time of CPU FAN.Please "
@@ -295,9 +295,9 @@ TEST_F(LimitCheckTest, PreWarningRepeatsOnlyAtIntervalsAfterNotifyDaysPre) {
   EXPECT_EQ(Launches(), 1);
   rig_.Engine().Cycle(CycleReason::kInterval);
   ASSERT_EQ(Launches(), 2);
-  EXPECT_EQ(
-      rig_.notifier.launches[1].text,
-      FormatPreWarningText(kKindCpuFan, 0, 1000 - rig_.Counter(kCpuFan), 1, TextForm::kScreen));
+  EXPECT_EQ(rig_.notifier.launches[1].text,
+            FormatPreWarningText(kKindCpuFan, 0, 1000 - rig_.Counter(kCpuFan), Language::kEnglish,
+                                 TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);  // events for first notices only
   EXPECT_EQ(rig_.PreDate(kNotifyCpuFan), "2026/01/04");
 
@@ -317,7 +317,8 @@ TEST_F(LimitCheckTest, LimitRepeatsAfterNotifyDaysAndAtEveryStart) {
   ASSERT_EQ(Launches(), 1);
   EXPECT_FALSE(rig_.notifier.launches[0].mi);
   EXPECT_EQ(rig_.notifier.launches[0].item, -1);
-  EXPECT_EQ(rig_.notifier.launches[0].text, FormatLimitText(kKindCpuFan, 0, 1, TextForm::kScreen));
+  EXPECT_EQ(rig_.notifier.launches[0].text,
+            FormatLimitText(kKindCpuFan, 0, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);
   EXPECT_EQ(rig_.LimitFlag(kNotifyCpuFan), 1u);
   EXPECT_EQ(rig_.LimitDate(kNotifyCpuFan), "2026/01/01");
@@ -347,7 +348,7 @@ TEST_F(LimitCheckTest, OperatorStopHoldsBackRepeatsButNotTheFirstPreWarning) {
   rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.notifier.launches[0].text,
-            FormatPreWarningText(kKindUpsBbu, 17, 95, 1, TextForm::kScreen));
+            FormatPreWarningText(kKindUpsBbu, 17, 95, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
   At(2026, 1, 10, 0, 30);
   rig_.Engine().Cycle(CycleReason::kInterval);

@@ -18,7 +18,7 @@ uint32_t ReadCheckIntervalMs(Store* store) {
   return CheckIntervalMs(minutes);
 }
 
-LimitCheckWorker::LimitCheckWorker(TraceLog* trace, Store* store, uint32_t language,
+LimitCheckWorker::LimitCheckWorker(TraceLog* trace, Store* store, Language language,
                                    std::shared_ptr<Event> stop_event,
                                    std::shared_ptr<LimitCheckCycles> cycles)
     : Worker(trace, language, std::move(stop_event), kPartsChangePipeName, ""),

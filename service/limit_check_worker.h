@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/settings/language.h"
 #include "platform/event.h"
 #include "service/cycle_reason.h"
 #include "service/worker.h"
@@ -43,7 +44,7 @@ uint32_t ReadCheckIntervalMs(Store* store);
 class LimitCheckWorker : public Worker {
  public:
   // `trace` and `store` must outlive the worker; the cycles are shared with it.
-  LimitCheckWorker(TraceLog* trace, Store* store, uint32_t language,
+  LimitCheckWorker(TraceLog* trace, Store* store, Language language,
                    std::shared_ptr<Event> stop_event, std::shared_ptr<LimitCheckCycles> cycles);
 
   // The loop: traces "Enter [LimitCheck]Running loop.", reads the interval once, runs the

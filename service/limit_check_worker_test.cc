@@ -70,7 +70,8 @@ class LimitCheckWorkerTest : public ::testing::Test {
   LimitCheckWorkerTest()
       : stop_(std::make_shared<Event>()),
         cycles_(std::make_shared<RecordingCycles>()),
-        worker_(std::make_shared<FastWorker>(&f_.trace, &store_, 1, stop_, cycles_)),
+        worker_(
+            std::make_shared<FastWorker>(&f_.trace, &store_, Language::kEnglish, stop_, cycles_)),
         table_(&f_.trace, std::make_shared<Event>()) {
     table_.SetStopEvent(0, stop_);
     table_.SetWorker(0, worker_);

@@ -76,7 +76,7 @@ MessageKind MessageKindOf(Store* store, int index) {
   return MessageKindFor(index, raid_class);
 }
 
-std::string FormatLimitText(MessageKind kind, int index, uint32_t language, TextForm form) {
+std::string FormatLimitText(MessageKind kind, int index, Language language, TextForm form) {
   if (!IsKind(kind)) return std::string();
   const bool screen = form == TextForm::kScreen;
   const char* text = (screen ? kScreenLimitTexts : kEventLimitTexts)[kind].Get(language);
@@ -86,7 +86,7 @@ std::string FormatLimitText(MessageKind kind, int index, uint32_t language, Text
   return Enclose(form, Printf(text, advice));
 }
 
-std::string FormatPreWarningText(MessageKind kind, int index, int hours, uint32_t language,
+std::string FormatPreWarningText(MessageKind kind, int index, int hours, Language language,
                                  TextForm form) {
   if (!IsKind(kind)) return std::string();
   const bool screen = form == TextForm::kScreen;

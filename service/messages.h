@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/settings/language.h"
 #include "platform/store.h"
 
 namespace quillon {
@@ -33,13 +34,13 @@ MessageKind MessageKindFor(int index, uint32_t raid_class);
 MessageKind MessageKindOf(Store* store, int index);
 
 // The limit-passed text of `kind` for NotifyIndex `index` (its RAID number for kinds 4 to 6)
-// in `language` (0 Japanese, otherwise English), with the kind's advice. Empty for kKindNone
+// in `language`, with the kind's advice. Empty for kKindNone
 // or any value outside 0 to 6.
-std::string FormatLimitText(MessageKind kind, int index, uint32_t language, TextForm form);
+std::string FormatLimitText(MessageKind kind, int index, Language language, TextForm form);
 
 // The pre-warning text with `hours` remaining: the hours form below 24 hours, otherwise the
 // days form with hours / 24 whole days. Empty for a kind outside 0 to 6.
-std::string FormatPreWarningText(MessageKind kind, int index, int hours, uint32_t language,
+std::string FormatPreWarningText(MessageKind kind, int index, int hours, Language language,
                                  TextForm form);
 
 // The event identifier of a warning: limit 0xC00004B4 (kind 4: 0xC00004B6), pre-warning

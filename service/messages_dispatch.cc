@@ -17,7 +17,7 @@ constexpr uint32_t kMsPauseMs = 500;
 }  // namespace
 
 NoticeDispatcher::NoticeDispatcher(Store* store, Clock* clock, EventLog* event_log,
-                                   Notifier* notifier, uint32_t language)
+                                   Notifier* notifier, Language language)
     : store_(store),
       clock_(clock),
       event_log_(event_log),

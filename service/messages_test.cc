@@ -8,8 +8,8 @@
 namespace quillon {
 namespace {
 
-constexpr uint32_t kJa = 0;
-constexpr uint32_t kEn = 1;
+constexpr Language kJa = Language::kJapanese;
+constexpr Language kEn = Language::kEnglish;
 
 constexpr char kStdScreenPreAdvice[] =
     "In order to avoid the trouble due to life of mandatory-replacement parts,\n"

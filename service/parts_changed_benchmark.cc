@@ -50,7 +50,8 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   WorkerTable table(&trace, std::make_shared<Event>());
   table.SetStopEvent(0, stop);
   table.SetWorker(
-      0, std::make_shared<LimitCheckWorker>(&trace, &store, 1, stop, MakeLimitCheckCycles(env, 1)));
+      0, std::make_shared<LimitCheckWorker>(&trace, &store, Language::kEnglish, stop,
+                                            MakeLimitCheckCycles(env, Language::kEnglish)));
   table.StartWorker(0, WorkerTable::Origin::kServiceStart);
 
   const std::string request = std::string(23, '0') + '\0';

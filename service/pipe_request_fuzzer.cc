@@ -26,7 +26,7 @@ using namespace quillon;
 class IdleWorker : public Worker {
  public:
   explicit IdleWorker(TraceLog* trace, std::shared_ptr<Event> stop)
-      : Worker(trace, 1, std::move(stop), "", "") {}
+      : Worker(trace, Language::kEnglish, std::move(stop), "", "") {}
   int RunWithoutPipes() override {
     WaitOne(stop_event().waitable(), kWaitInfinite);
     return 0;
@@ -41,7 +41,7 @@ struct World {
     env.trace = &trace;
     env.event_log = &events;
     env.launcher = &launcher;
-    cycles = MakeLimitCheckCycles(env, 1);
+    cycles = MakeLimitCheckCycles(env, Language::kEnglish);
     table.SetStopEvent(0, stop);
     table.SetWorker(0, std::make_shared<IdleWorker>(&trace, stop));
   }
@@ -57,7 +57,7 @@ struct World {
   std::shared_ptr<Event> terminate = std::make_shared<Event>();
   std::shared_ptr<Event> stop = std::make_shared<Event>();
   WorkerTable table{&trace, terminate};
-  CommandLoop loop{&trace, &events, 1, &table, terminate.get()};
+  CommandLoop loop{&trace, &events, Language::kEnglish, &table, terminate.get()};
 };
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace quillon {
 
 StoreMonitor::StoreMonitor(Store* store, std::string store_name, Clock* clock, TraceLog* trace,
-                           EventLog* event_log, uint32_t language)
+                           EventLog* event_log, Language language)
     : store_(store),
       store_name_(std::move(store_name)),
       clock_(clock),

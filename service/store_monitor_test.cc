@@ -37,7 +37,7 @@ class StoreMonitorTest : public ::testing::Test {
   RecordingTraceSink sink_;
   TraceLog trace_;
   RecordingEventLog events_;
-  StoreMonitor monitor_{&failing_, kPath, &clock_, &trace_, &events_, 1};
+  StoreMonitor monitor_{&failing_, kPath, &clock_, &trace_, &events_, Language::kEnglish};
   std::vector<std::string> status_lines_;
 };
 
@@ -120,7 +120,7 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
   env.event_log = &events_;
   env.launcher = &launcher;
   failing_.FailAll(kErrorAccessDenied);
-  std::shared_ptr<LimitCheckCycles> cycles = MakeLimitCheckCycles(env, 1);
+  std::shared_ptr<LimitCheckCycles> cycles = MakeLimitCheckCycles(env, Language::kEnglish);
   cycles->Cycle(CycleReason::kStart);
   cycles->Cycle(CycleReason::kInterval);
   char reply[kPipeRecordSize];

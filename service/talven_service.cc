@@ -13,7 +13,7 @@ namespace quillon {
 TalvenService::TalvenService(const ServiceEnv& env) : env_(env) {
   language_ = ServiceLanguage(env_.system);
   // Written at every start of the program; the service itself never reads it back.
-  WriteLanguage(env_.store, language_);
+  WriteLanguage(env_.store, static_cast<uint32_t>(language_));
 }
 
 TalvenService::~TalvenService() {

@@ -11,7 +11,7 @@ namespace {
 class PipeWorker : public Worker {
  public:
   PipeWorker(TraceLog* trace, std::shared_ptr<Event> stop, std::string name)
-      : Worker(trace, 0, std::move(stop), std::move(name), "") {}
+      : Worker(trace, Language::kJapanese, std::move(stop), std::move(name), "") {}
   int RunWithPipes() override {
     saw_pipe = pipe(0) != nullptr && pipe(1) == nullptr;
     return 5;
@@ -35,7 +35,7 @@ TEST(WorkerTest, ThreadEntryCreatesAndReleasesItsPipes) {
   EXPECT_FALSE(bad.saw_pipe);
   EXPECT_EQ(f.sink.Count("CreatePipe failed."), 1);
 
-  Worker plain(&f.trace, 0, stop, "", "");
+  Worker plain(&f.trace, Language::kJapanese, stop, "", "");
   EXPECT_EQ(plain.pipe_count(), 0);
   EXPECT_EQ(plain.ThreadEntry(), 0);
 }

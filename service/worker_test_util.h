@@ -42,7 +42,7 @@ struct TraceFixture {
 class WaitingWorker : public Worker {
  public:
   WaitingWorker(TraceLog* trace, std::shared_ptr<Event> stop)
-      : Worker(trace, 1, std::move(stop), "", "") {}
+      : Worker(trace, Language::kEnglish, std::move(stop), "", "") {}
   ~WaitingWorker() override {
     if (destroyed) destroyed->Set();
   }
