@@ -15,7 +15,7 @@ constexpr char kSource[] = "TALVEN";
 
 }  // namespace
 
-CommandLoop::CommandLoop(TraceLog* trace, EventLog* event_log, uint32_t language,
+CommandLoop::CommandLoop(TraceLog* trace, EventLog* event_log, Language language,
                          WorkerTable* workers, Event* terminate)
     : trace_(trace),
       event_log_(event_log),

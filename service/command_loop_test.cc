@@ -23,7 +23,7 @@ class CommandLoopTest : public ::testing::Test {
       : terminate_(std::make_shared<Event>()),
         stop_(std::make_shared<Event>()),
         table_(&f_.trace, terminate_),
-        loop_(&f_.trace, &events_, 1, &table_, terminate_.get()) {
+        loop_(&f_.trace, &events_, Language::kEnglish, &table_, terminate_.get()) {
     worker_ = std::make_shared<WaitingWorker>(&f_.trace, stop_);
     table_.SetStopEvent(0, stop_);
     table_.SetWorker(0, worker_);
@@ -47,7 +47,7 @@ class CommandLoopTest : public ::testing::Test {
 };
 
 TEST_F(CommandLoopTest, RequestTable) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   EXPECT_EQ(Ask("02"), "Heared [02]:1");
   EXPECT_EQ(Ask("01"), "Heared [01]");
   EXPECT_EQ(f_.sink.Count("Thread 1 is already running."), 1);
@@ -106,7 +106,7 @@ TEST_F(CommandLoopTest, LongOrUnterminatedRequestStaysInsideItsRecords) {
 }
 
 TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   Status status;
   auto pipe = PipeServer::Create(kCommandPipeName, &status);
   ASSERT_NE(pipe, nullptr);
@@ -134,7 +134,7 @@ TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
 }
 
 TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   auto pipe = PipeServer::Create(kCommandPipeName, nullptr);
   ASSERT_NE(pipe, nullptr);
   auto running = std::async(std::launch::async, [&] { loop_.Run(pipe.get()); });
@@ -167,7 +167,7 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
 
 TEST_F(CommandLoopTest, ShutdownWaitRunningOutIsTraced) {
   worker_->hold = true;
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   ASSERT_EQ(WaitOne(worker_->entered.waitable(), kTestBoundMs), 0);
   EXPECT_FALSE(table_.StopForShutdown(0, 1));
   worker_->release.Set();

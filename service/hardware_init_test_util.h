@@ -11,6 +11,7 @@
 
 #include "common/log/trace_log.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/process_launcher.h"

@@ -10,10 +10,11 @@
 #include "common/log/trace_log.h"
 #include "common/settings/schema.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/limit_check.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 
@@ -59,7 +60,7 @@ struct EngineRig {
     store.SetDword(kNotifyMethodKey, "LCD", 0);
   }
 
-  LimitCheckEngine& Engine(uint32_t language = 1) {
+  LimitCheckEngine& Engine(Language language = Language::kEnglish) {
     if (!engine) {
       engine = std::make_unique<LimitCheckEngine>(engine_store, &clock, &trace, &events, &notifier,
                                                   language);
@@ -67,7 +68,7 @@ struct EngineRig {
     return *engine;
   }
   // A new engine over the same store, as after a service restart.
-  LimitCheckEngine& Restart(uint32_t language = 1) {
+  LimitCheckEngine& Restart(Language language = Language::kEnglish) {
     engine.reset();
     return Engine(language);
   }

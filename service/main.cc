@@ -19,10 +19,10 @@
 #include "platform/posix/systemd_service_manager.h"
 #include "platform/store_path.h"
 #include "service/hardware_init.h"
-#include "service/service_core.h"
 #include "service/service_env.h"
 #include "service/service_host.h"
 #include "service/store_monitor.h"
+#include "service/talven_service.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;

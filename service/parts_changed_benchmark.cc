@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "common/log/trace_log.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "platform/pipe.h"
 #include "platform/posix/sqlite_store.h"
 #include "platform/posix/system_clock.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/limit_check_worker.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"
@@ -49,7 +50,8 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   WorkerTable table(&trace, std::make_shared<Event>());
   table.SetStopEvent(0, stop);
   table.SetWorker(
-      0, std::make_shared<LimitCheckWorker>(&trace, &store, 1, stop, MakeLimitCheckCycles(env, 1)));
+      0, std::make_shared<LimitCheckWorker>(&trace, &store, Language::kEnglish, stop,
+                                            MakeLimitCheckCycles(env, Language::kEnglish)));
   table.StartWorker(0, WorkerTable::Origin::kServiceStart);
 
   const PartsChangedRequest request = NoPartsChanged();

@@ -41,20 +41,22 @@ class WorkerTable {
   bool thread_recorded(int index) const;
 
   // Starts a thread for the worker at `index`. A thread already recorded traces "Thread %ld is
-  // already running." and returns 0. Otherwise creates the thread held, records it, resets the
-  // worker's stop event, traces "CreateHandle %ld/%ld Success." (then lets the thread run and
-  // returns 1) or, when no thread could be made, "CreateHandle %ld/%ld faled." (a start by
-  // command) or "CreateHandle %ld/%ld failed." (the start at service start) and returns 0.
-  // Numbers traced are index + 1 and 1. An invalid index or a missing worker returns 0.
+  // already running." and returns false. Otherwise creates the thread held, records it, resets
+  // the worker's stop event, traces "CreateHandle %ld/%ld Success." (then lets the thread run
+  // and returns true) or, when no thread could be made, "CreateHandle %ld/%ld faled." (a start
+  // by command) or "CreateHandle %ld/%ld failed." (the start at service start) and returns
+  // false. Numbers traced are index + 1 and 1. An invalid index or a missing worker returns
+  // false.
   enum class Origin { kCommand, kServiceStart };
-  int StartWorker(int index, Origin origin);
+  bool StartWorker(int index, Origin origin);
 
-  // Stops the worker at `index`. No thread recorded: traces "Thread %ld is already
-  // stopping." and returns 0. Otherwise signals its stop event and waits up to 15000 ms for
-  // the terminate event or the thread: terminate → returns 1 at once; thread ended → traces
-  // "Threads %ld/%ld terminate success.", clears the entry and returns 0; time-out → traces
-  // "Threads terminate time out %ld seconds" with 15 and returns 0 (the entry stays).
-  int StopWorker(int index);
+  // Stops the worker at `index` and returns true only when the terminate event ended the wait.
+  // No thread recorded: traces "Thread %ld is already stopping." and returns false. Otherwise
+  // signals its stop event and waits up to 15000 ms for the terminate event or the thread:
+  // terminate → returns true at once; thread ended → traces "Threads %ld/%ld terminate
+  // success.", clears the entry and returns false; time-out → traces "Threads terminate time
+  // out %ld seconds" with 15 and returns false (the entry stays).
+  bool StopWorker(int index);
 
   // The shutdown path: signals the stop event of the worker at `index` and waits up to
   // the stop wait for its thread. True when no thread is recorded or it ended in time.

@@ -10,6 +10,7 @@
 
 #include "common/log/trace_log.h"
 #include "platform/event.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "service/worker.h"
 
@@ -41,7 +42,7 @@ struct TraceFixture {
 class WaitingWorker : public Worker {
  public:
   WaitingWorker(TraceLog* trace, std::shared_ptr<Event> stop)
-      : Worker(trace, 1, std::move(stop), "", "") {}
+      : Worker(trace, Language::kEnglish, std::move(stop), "", "") {}
   ~WaitingWorker() override {
     if (destroyed) destroyed->Set();
   }

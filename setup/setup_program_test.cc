@@ -12,6 +12,7 @@
 #include "common/settings/schema.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/process_launcher.h"

@@ -19,8 +19,8 @@
 
 #include "gui/core/testing/recording_prompter.h"
 #include "gui/widgets/main_menu.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 #include "platform/posix/posix_system_info.h"
 #include "platform/single_instance.h"
 #include "platform/store_path.h"

@@ -6,8 +6,8 @@
 #include "gui/core/notify_method_presenter.h"
 #include "gui/core/testing/recording_prompter.h"
 #include "platform/fakes/failing_store.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon::gui {
 namespace {

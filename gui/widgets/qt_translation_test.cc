@@ -14,8 +14,8 @@
 #include "gui/core/testing/recording_prompter.h"
 #include "gui/widgets/main_menu.h"
 #include "gui/widgets/testing/qt_environment.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon::gui {
 namespace {

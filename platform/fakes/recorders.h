@@ -9,7 +9,6 @@
 
 #include "platform/event_log.h"
 #include "platform/process_launcher.h"
-#include "platform/system_info.h"
 #include "platform/trace_sink.h"
 
 namespace quillon {
@@ -72,22 +71,6 @@ class RecordingProcessLauncher : public ProcessLauncher {
   std::vector<Call> calls_;
   std::map<std::string, Status> failures_;
   std::map<std::string, uint32_t> exit_codes_;
-};
-
-// SystemInfo with fields the test sets.
-class FakeSystemInfo : public SystemInfo {
- public:
-  std::string ProgramPath() override { return program_path; }
-  std::string ProgramDirectory() override;
-  uint16_t UserDefaultLangId() override { return user_lang; }
-  uint16_t SystemDefaultLangId() override { return system_lang; }
-  uint32_t VersionWord() override { return version_word; }
-  std::string ErrorMessage(Status code) override;
-
-  std::string program_path = "/opt/quillon/bin/TALVENSV";
-  uint16_t user_lang = 0x0409;
-  uint16_t system_lang = 0x0409;
-  uint32_t version_word = 0;
 };
 
 }  // namespace quillon

@@ -224,7 +224,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
   EngineRig rig;
   Copy(box_.store(), kRootKey, &rig.store);
   rig.clock.Set(clock_.Now());
-  rig.Engine().Cycle(kCycleStart);
+  rig.Engine().Cycle(CycleReason::kStart);
 
   Result r = Ctl("replaced cpu_fan --hours 0");
   EXPECT_EQ(r.exit, 0) << r.out << box_.Trace();
@@ -299,11 +299,11 @@ TEST_F(CtlSystemTest, ForecastAtAgreesWithTheEngineOnAFakeClock) {
     ASSERT_EQ(std::sscanf(at.c_str(), "%d/%d/%d", &y, &m, &d), 3);
     until = ToDayCount({y, m, d, 0, 0, 0, 0}) + 1;
   }
-  rig.Engine().Cycle(kCycleStart);
+  rig.Engine().Cycle(CycleReason::kStart);
   while (true) {
     rig.clock.AdvanceHours(1);
     if (ToDayCount(rig.clock.Now()) >= until) break;
-    rig.Engine().Cycle(kCycleInterval);
+    rig.Engine().Cycle(CycleReason::kInterval);
   }
   std::set<std::string> fired;
   for (int i = 0; i < kNotifyCount; ++i) {

@@ -31,8 +31,8 @@
 #include "gui/widgets/testing/qt_environment.h"
 #include "gui/widgets/version_box.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon::gui {
 namespace {

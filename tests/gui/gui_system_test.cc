@@ -22,7 +22,7 @@
 #include "gui/core/data_init.h"
 #include "gui/core/testing/recording_prompter.h"
 #include "platform/event.h"
-#include "platform/fakes/recorders.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/posix/sqlite_store.h"
 #include "tests/pipe/service_sandbox.h"
 

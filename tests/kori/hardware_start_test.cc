@@ -18,7 +18,7 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
-#include "platform/fakes/recorders.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/posix/dbus_kori_transport.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/posix_process_launcher.h"

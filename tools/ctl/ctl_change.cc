@@ -9,7 +9,7 @@
 #include "common/wire/pipe_format.h"
 #include "platform/date_time.h"
 #include "service/messages_dispatch.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 #include "tools/ctl/ctl_internal.h"
 #include "tools/ctl/ctl_texts.h"
 
@@ -183,12 +183,12 @@ int Confirm(CtlContext& c, int index) {
 
 int TestNotice(CtlContext& c, int index) {
   const std::string text = kTestNoticeText.In(c.language);
-  const Status logged =
-      ReportLogEvent(c.env.event_log, static_cast<uint32_t>(c.language), kEventSourceName,
-                     kEventSourceName, kEventTypeInformation, kEventTestNotice, text.c_str());
+  const Status logged = ReportLogEvent(
+      c.env.event_log, LanguageOf(static_cast<uint32_t>(c.language)), kEventSourceName,
+      kEventSourceName, kEventTypeInformation, kEventTestNotice, text.c_str());
   LauncherNotifier notifier(c.env.system, c.env.launcher);
   NoticeDispatcher dispatcher(c.env.store, c.env.clock, c.env.event_log, &notifier,
-                              static_cast<uint32_t>(c.language));
+                              LanguageOf(static_cast<uint32_t>(c.language)));
   // Screen texts travel enclosed in double quotes, as one argument.
   const auto screen = dispatcher.ScreenText("\"" + text + "\"", index);
   // Each channel is reported on its own, so the operator sees which one failed.

@@ -1,10 +1,10 @@
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 
 #include <chrono>
 
 #include "service/limit_check.h"
 #include "service/metrics_textfile.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 #include "service/store_monitor.h"
 
 namespace quillon {
@@ -20,19 +20,19 @@ int64_t UnixNow() {
 // cycle, owned together by the worker; each cycle first checks the store.
 class EngineCycles : public LimitCheckCycles {
  public:
-  EngineCycles(const ServiceEnv& env, uint32_t language)
+  EngineCycles(const ServiceEnv& env, Language language)
       : monitor_(env.store_monitor),
         notifier_(env.system, env.launcher),
         engine_(env.store, env.clock, env.trace, env.event_log, &notifier_, language),
         metrics_(env.store, env.clock, env.trace) {}
 
-  void Cycle(int reason) override {
+  void Cycle(CycleReason reason) override {
     CheckStore(reason);
     engine_.Cycle(reason);
     metrics_.AfterCycle(UnixNow());
   }
   void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) override {
-    CheckStore(kCyclePartsChanged);
+    CheckStore(CycleReason::kPartsChanged);
     engine_.OnPartsChanged(request, size, reply);
     metrics_.AfterCycle(UnixNow());
   }
@@ -41,10 +41,12 @@ class EngineCycles : public LimitCheckCycles {
   // Every cycle says whether it runs on the store or on defaults. A store that has become
   // usable again is taken up as at a service start: the start cycle reads the lifetime data
   // and flags the engine could not read before, so the part checks run on them again.
-  void CheckStore(int reason) {
+  void CheckStore(CycleReason reason) {
     if (monitor_ == nullptr) return;
     const bool usable = monitor_->Check() == kOk;
-    if (usable && store_was_unusable_ && reason != kCycleStart) engine_.Cycle(kCycleStart);
+    if (usable && store_was_unusable_ && reason != CycleReason::kStart) {
+      engine_.Cycle(CycleReason::kStart);
+    }
     store_was_unusable_ = !usable;
   }
 
@@ -57,7 +59,7 @@ class EngineCycles : public LimitCheckCycles {
 
 }  // namespace
 
-std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, uint32_t language) {
+std::shared_ptr<LimitCheckCycles> MakeLimitCheckCycles(const ServiceEnv& env, Language language) {
   return std::make_shared<EngineCycles>(env, language);
 }
 

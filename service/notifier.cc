@@ -1,4 +1,4 @@
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 #include <utility>
 

@@ -1,5 +1,5 @@
-#ifndef QUILLON_SERVICE_SERVICE_CORE_H_
-#define QUILLON_SERVICE_SERVICE_CORE_H_
+#ifndef QUILLON_SERVICE_TALVEN_SERVICE_H_
+#define QUILLON_SERVICE_TALVEN_SERVICE_H_
 
 #include <cstdint>
 #include <functional>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/settings/language.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
 #include "platform/status.h"
@@ -40,9 +41,9 @@ using CyclesFactory = std::function<std::shared_ptr<LimitCheckCycles>(TalvenServ
 class TalvenService {
  public:
   // Builds the service object: names `TALVEN`, exit code 0, no terminate event yet; computes
-  // the language index (0 Japanese only when the user's and the system's default languages
-  // are both Japanese, else 1) and writes it to the setting `Language` at once (the status of
-  // that write is ignored). `env` must hold store, system, clock, trace, event_log and
+  // the language (ServiceLanguage: Japanese only when the user's and the system's default
+  // languages are both Japanese) and writes its number to the setting `Language` at once (the
+  // status of that write is ignored). `env` must hold store, system, clock, trace, event_log and
   // launcher, all outliving this object.
   explicit TalvenService(const ServiceEnv& env);
   // Waits for a worker thread that was still busy when Run released everything, so that it
@@ -74,10 +75,10 @@ class TalvenService {
 
   // Creates the worker's stop event, runs the hardware step, builds the LimitCheck worker and
   // starts its thread ("CreateHandle %ld/%ld Success." or "CreateHandle %ld/%ld failed.").
-  // 1 when the thread was started, 0 otherwise: also when a stop request came during the
+  // True when the thread was started, false otherwise: also when a stop request came during the
   // hardware step, which then builds no worker (Run stops as from its command loop). Called
   // by Run; main thread only.
-  int Initialise();
+  bool Initialise();
 
   // The terminate event while Run runs (from its creation to the release), kInvalidWaitable
   // otherwise: the hardware step waits on it besides its pauses, calls and script, so a stop
@@ -95,7 +96,7 @@ class TalvenService {
     kori_status_ = status;
   }
 
-  uint32_t language() const { return language_; }
+  Language language() const { return language_; }
   uint32_t exit_code() const { return exit_code_; }
   const std::string& service_name() const { return service_name_; }
   const std::string& display_name() const { return display_name_; }
@@ -120,7 +121,7 @@ class TalvenService {
   uint32_t worker_stop_wait_ms_ = kWorkerStopWaitMs;
   std::string service_name_ = kServiceName;
   std::string display_name_ = kServiceName;
-  uint32_t language_ = 1;
+  Language language_ = Language::kEnglish;
   uint32_t exit_code_ = 0;
   // Management-interface figures read at start.
   uint32_t kori_operating_hours_ = 0;
@@ -140,4 +141,4 @@ class TalvenService {
 
 }  // namespace quillon
 
-#endif  // QUILLON_SERVICE_SERVICE_CORE_H_
+#endif  // QUILLON_SERVICE_TALVEN_SERVICE_H_

@@ -1,4 +1,4 @@
-#include "service/service_core.h"
+#include "service/talven_service.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ class RecordingStatusSink : public ServiceStatusSink {
 
 class NullCycles : public LimitCheckCycles {
  public:
-  void Cycle(int) override { cycled.Set(); }
+  void Cycle(CycleReason) override { cycled.Set(); }
   void OnPartsChanged(const char*, size_t, char reply[kPipeRecordSize]) override {
     std::memset(reply, 0, kPipeRecordSize);
     std::strcpy(reply, "Heared.");
@@ -39,9 +39,9 @@ class NullCycles : public LimitCheckCycles {
   Event cycled;
 };
 
-class ServiceCoreTest : public ::testing::Test {
+class TalvenServiceTest : public ::testing::Test {
  protected:
-  ServiceCoreTest() {
+  TalvenServiceTest() {
     env_.store = &store_;
     env_.system = &f_.system;
     env_.clock = &clock_;
@@ -72,7 +72,7 @@ class ServiceCoreTest : public ::testing::Test {
   std::unique_ptr<TalvenService> service_;
 };
 
-TEST_F(ServiceCoreTest, RunsServesAndStopsInOrder) {
+TEST_F(TalvenServiceTest, RunsServesAndStopsInOrder) {
   service_->set_hardware_step([&](TalvenService* s) {
     s->set_kori_result(5010, kOk);
     f_.trace.Trace("hardware step");
@@ -115,7 +115,7 @@ TEST_F(ServiceCoreTest, RunsServesAndStopsInOrder) {
   EXPECT_EQ(Call("02"), "fail " + std::to_string(kErrorNotFound));
 }
 
-TEST_F(ServiceCoreTest, StopRequestedWhileStartingStillStopsInOrder) {
+TEST_F(TalvenServiceTest, StopRequestedWhileStartingStillStopsInOrder) {
   service_->Terminate();
   EXPECT_EQ(service_->Run(), 0u);
   EXPECT_EQ(f_.sink.Count("Service command terminate."), 1);
@@ -123,7 +123,7 @@ TEST_F(ServiceCoreTest, StopRequestedWhileStartingStillStopsInOrder) {
   EXPECT_EQ(events_.Count(kEventSuspended), 1);
 }
 
-TEST_F(ServiceCoreTest, StopDuringTheHardwareStepBuildsNoWorker) {
+TEST_F(TalvenServiceTest, StopDuringTheHardwareStepBuildsNoWorker) {
   int built = 0;
   service_->set_cycles_factory([&](TalvenService*) {
     ++built;
@@ -146,7 +146,7 @@ TEST_F(ServiceCoreTest, StopDuringTheHardwareStepBuildsNoWorker) {
   EXPECT_EQ(service_->terminate_waitable(), kInvalidWaitable);
 }
 
-TEST_F(ServiceCoreTest, FailuresAtStartEndTheRunEarly) {
+TEST_F(TalvenServiceTest, FailuresAtStartEndTheRunEarly) {
   sink_.fail_from = 1;  // running cannot be reported
   EXPECT_EQ(service_->Run(), 0u);
   EXPECT_EQ(f_.sink.messages().size(), 0u);
@@ -165,7 +165,7 @@ TEST_F(ServiceCoreTest, FailuresAtStartEndTheRunEarly) {
 // A start cycle that takes longer than the service is willing to wait at its stop.
 class SlowCycles : public NullCycles {
  public:
-  void Cycle(int) override {
+  void Cycle(CycleReason) override {
     started.Set();
     WaitOne(release.waitable(), kTestBoundMs);
   }
@@ -173,7 +173,7 @@ class SlowCycles : public NullCycles {
   Event release;
 };
 
-TEST_F(ServiceCoreTest, WorkerOverrunningItsStopWaitOutlivesTheRelease) {
+TEST_F(TalvenServiceTest, WorkerOverrunningItsStopWaitOutlivesTheRelease) {
   auto slow = std::make_shared<SlowCycles>();
   std::weak_ptr<SlowCycles> watch = slow;
   service_->set_cycles_factory([slow](TalvenService*) { return slow; });

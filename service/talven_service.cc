@@ -1,4 +1,4 @@
-#include "service/service_core.h"
+#include "service/talven_service.h"
 
 #include "common/log/event_report.h"
 #include "common/log/trace_log.h"
@@ -6,7 +6,7 @@
 #include "common/wire/pipe_format.h"
 #include "platform/event_log.h"
 #include "service/command_loop.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/store_monitor.h"
 
 namespace quillon {
@@ -14,7 +14,7 @@ namespace quillon {
 TalvenService::TalvenService(const ServiceEnv& env) : env_(env) {
   language_ = ServiceLanguage(env_.system);
   // Written at every start of the program; the service itself never reads it back.
-  WriteLanguage(env_.store, language_);
+  WriteLanguage(env_.store, static_cast<uint32_t>(language_));
 }
 
 TalvenService::~TalvenService() {
@@ -53,18 +53,18 @@ std::shared_ptr<LimitCheckCycles> TalvenService::MakeEngineCycles() {
   return MakeLimitCheckCycles(env_, language_);
 }
 
-int TalvenService::Initialise() {
+bool TalvenService::Initialise() {
   auto stop_event = std::make_shared<Event>();
-  if (!stop_event->valid()) return 0;
+  if (!stop_event->valid()) return false;
   workers_->SetStopEvent(0, stop_event);
   if (hardware_step_) hardware_step_(this);
   // Once the service is asked to stop, the rest of the start would only delay the stop.
-  if (StopRequested()) return 0;
+  if (StopRequested()) return false;
   std::shared_ptr<LimitCheckCycles> cycles =
       cycles_factory_ ? cycles_factory_(this) : MakeEngineCycles();
   if (cycles == nullptr) {
     env_.trace->Tracef("CreateHandle %ld/%ld failed.", 1L, 1L);
-    return 0;
+    return false;
   }
   workers_->SetWorker(0, std::make_shared<LimitCheckWorker>(env_.trace, env_.store, language_,
                                                             stop_event, std::move(cycles)));
@@ -103,7 +103,7 @@ uint32_t TalvenService::Run() {
 
   // Step 6: the hardware step and the worker. Without a worker there is nothing to serve;
   // a stop request during the step ends the run as it ends the command loop.
-  if (Initialise() != 1) {
+  if (!Initialise()) {
     if (StopRequested()) {
       CommandLoop(env_.trace, env_.event_log, language_, workers_.get(), terminate.get())
           .StopBeforeServing();

@@ -1,5 +1,5 @@
-#ifndef QUILLON_SERVICE_NOTIFIER_PORT_H_
-#define QUILLON_SERVICE_NOTIFIER_PORT_H_
+#ifndef QUILLON_SERVICE_NOTIFIER_H_
+#define QUILLON_SERVICE_NOTIFIER_H_
 
 #include <string>
 
@@ -43,4 +43,4 @@ class LauncherNotifier : public Notifier {
 
 }  // namespace quillon
 
-#endif  // QUILLON_SERVICE_NOTIFIER_PORT_H_
+#endif  // QUILLON_SERVICE_NOTIFIER_H_
