@@ -15,7 +15,7 @@
 #include "platform/fakes/fake_clock.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/limit_check.h"
 #include "service/notifier_port.h"
 
@@ -132,8 +132,8 @@ BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrose
 void BM_SqliteStoreCycle(benchmark::State& state) {
   const std::string path = TempDatabase();
   {
-    SqliteStore store(path);
-    RunReason(state, &store, static_cast<int>(state.range(0)));
+    std::unique_ptr<Store> store = NewStore(path);
+    RunReason(state, store.get(), static_cast<int>(state.range(0)));
   }
   unlink(path.c_str());
   unlink((path + "-wal").c_str());

@@ -23,7 +23,6 @@
 #include "gui/testing/recording_prompter.h"
 #include "platform/event.h"
 #include "platform/fakes/recorders.h"
-#include "platform/posix/sqlite_store.h"
 #include "tests/pipe/service_sandbox.h"
 
 extern char** environ;

@@ -19,9 +19,7 @@
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
 #include "platform/fakes/recorders.h"
-#include "platform/posix/file_trace_sink.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/hardware_init.h"
 #include "service/service_env.h"
 #include "tests/common/bus_harness.h"
@@ -77,7 +75,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "RdQueryH.sh");
     system_.program_path = dir_ + "TALVENSV";
     old_path_ = getenv("PATH") ? getenv("PATH") : "";
-    store_ = std::make_unique<SqliteStore>(root_ + "/registry.db");
+    store_ = NewStore(root_ + "/registry.db");
     WriteLimit(store_.get(), 26280, kRaid);
     WriteLimit(store_.get(), 30000, kRaidN);
     RegCtlWriteValue(store_.get(), "SOFTWARE\\Morvath\\TALVEN\\LifeTime\\LimitPre", "RAID",
@@ -111,7 +109,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     env.system = &system_;
     env.clock = &clock_;
     env.trace = &trace_;
-    env.launcher = &launcher_;
+    env.launcher = launcher_.get();
     env.kori = kori;
     auto t0 = std::chrono::steady_clock::now();
     HardwareFacts facts = HardwareInit(env).Run();
@@ -150,10 +148,11 @@ class HardwareStartTest : public testing::PrivateBusTest {
   std::string root_, dir_, old_path_;
   FakeSystemInfo system_;
   FakeClock clock_;
-  FileTraceSink sink_;
-  TraceLog trace_{&system_, &sink_};
-  PosixProcessLauncher launcher_;
-  std::unique_ptr<SqliteStore> store_;
+  std::unique_ptr<Clock> real_clock_ = NewClock();
+  std::unique_ptr<TraceSink> sink_ = NewTraceSink(real_clock_.get());
+  TraceLog trace_{&system_, sink_.get()};
+  std::unique_ptr<ProcessLauncher> launcher_ = NewProcessLauncher();
+  std::unique_ptr<Store> store_;
   KoriSimulator sim_;
 };
 
@@ -287,7 +286,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
   setenv("PATH", (root_ + "/tools:/usr/bin:/bin").c_str(), 1);
   uint32_t code = 99;
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   EXPECT_EQ(code, 0u);
   std::ifstream in(dir_ + "rdquerylog.txt");
   std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -295,7 +294,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
             "Adapter number: 0\nProduct: PERC 6/i Integrated\nBattery: BBU present\n"
             "Adapter number: 1\nProduct: SAS 6/iR\n");
   setenv("MEGACLI_EXIT", "4", 1);
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   unsetenv("MEGACLI_EXIT");
   EXPECT_EQ(code, 2u);
 }

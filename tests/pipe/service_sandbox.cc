@@ -20,7 +20,7 @@
 
 #include "platform/event.h"
 #include "platform/pipe.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 
 extern char** environ;
 
@@ -43,7 +43,7 @@ ServiceSandbox::ServiceSandbox() {
   std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "/RdQueryH.sh");
   setenv("QUILLON_REGISTRY", (dir_ + "/registry.db").c_str(), 1);
   setenv("QUILLON_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-  store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+  store_ = NewStore(dir_ + "/registry.db");
   inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
   inotify_add_watch(inotify_, dir_.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
 }

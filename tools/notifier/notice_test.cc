@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "platform/event.h"
-#include "platform/posix/posix_process_launcher.h"
+#include "platform/platform.h"
 
 namespace quillon::notifier {
 namespace {
@@ -65,8 +65,8 @@ class StandInTest : public ::testing::Test {
   }
   uint32_t RunStandIn(const std::string& args) {
     uint32_t code = 99;
-    PosixProcessLauncher launcher;
-    EXPECT_EQ(launcher.Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
+    std::unique_ptr<ProcessLauncher> launcher = NewProcessLauncher();
+    EXPECT_EQ(launcher->Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
     return code;
   }
   std::string dir_;
