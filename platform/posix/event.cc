@@ -25,14 +25,16 @@ Status Event::Set() {
   if (!valid()) return kErrorInvalidHandle;
   uint64_t one = 1;
   // EAGAIN means the counter is saturated, which is still "set".
-  if (write(NativeWaitable::Fd(handle_), &one, sizeof one) < 0 && errno != EAGAIN) return kErrorWriteFault;
+  if (write(NativeWaitable::Fd(handle_), &one, sizeof one) < 0 && errno != EAGAIN)
+    return kErrorWriteFault;
   return kOk;
 }
 
 Status Event::Reset() {
   if (!valid()) return kErrorInvalidHandle;
   uint64_t value;
-  if (read(NativeWaitable::Fd(handle_), &value, sizeof value) < 0 && errno != EAGAIN) return kErrorReadFault;
+  if (read(NativeWaitable::Fd(handle_), &value, sizeof value) < 0 && errno != EAGAIN)
+    return kErrorReadFault;
   return kOk;
 }
 

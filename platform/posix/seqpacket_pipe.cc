@@ -175,8 +175,8 @@ std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* 
                                                request_timeout_ms);
 }
 
-SeqpacketPipeServer::SeqpacketPipeServer(std::string path, int listen_fd, int lock_fd,
-                                         int epoll_fd, int timer_fd, uint32_t request_timeout_ms)
+SeqpacketPipeServer::SeqpacketPipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd,
+                                         int timer_fd, uint32_t request_timeout_ms)
     : path_(std::move(path)),
       listen_fd_(listen_fd),
       lock_fd_(lock_fd),
@@ -279,7 +279,7 @@ Status SeqpacketPipeServer::Accept() {
 }
 
 Status SeqpacketPipeServer::Read(void* buffer, size_t size, size_t* received, const Event* abort,
-                        uint32_t timeout_ms) {
+                                 uint32_t timeout_ms) {
   *received = 0;
   if (conn_fd_ < 0) return kErrorInvalidHandle;
   if (conn_deadline_ != Deadline::max()) {
