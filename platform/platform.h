@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/event_log.h"
+#include "platform/kori_transport.h"
 #include "platform/process_launcher.h"
 #include "platform/service_control.h"
 #include "platform/service_manager.h"
@@ -49,6 +50,10 @@ std::unique_ptr<ServiceControl> NewServiceControl();
 // Program links in the operators' menu and start-up folders (desktop entries on Linux, in the
 // folders the environment names).
 std::unique_ptr<ShellLinks> NewShellLinks();
+
+// The transport to the server management component KORI (D-Bus on Linux). Connects only when
+// opened.
+std::unique_ptr<KoriTransport> NewKoriTransport();
 
 // The settings store at `location` (the database file on Linux), whose writes wait up to
 // `busy_timeout_ms` for another program's write lock. Never fails here: when the store cannot

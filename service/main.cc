@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<ProcessLauncher> launcher = NewProcessLauncher();
   std::unique_ptr<ServiceManager> service_manager = NewServiceManager();
   // Connects to the KORI server on the system bus only for the length of each operation.
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   // Its handlers call into the host; it is ended first (below), so that no signal arriving
   // while the program winds down reaches an object that is already gone.
   std::unique_ptr<ServiceControl> service_control = NewServiceControl();

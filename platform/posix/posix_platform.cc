@@ -1,6 +1,7 @@
 // The Linux backend's answers to platform.h: the only file outside posix/'s own tests that
 // names the posix classes.
 #include "platform/platform.h"
+#include "platform/posix/dbus_kori_transport.h"
 #include "platform/posix/desktop_entry_links.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/journal_event_log.h"
@@ -38,6 +39,8 @@ std::unique_ptr<ServiceControl> NewServiceControl() {
 std::unique_ptr<ShellLinks> NewShellLinks() {
   return std::make_unique<DesktopEntryLinks>(DesktopEntryLinks::FromEnvironment());
 }
+
+std::unique_ptr<KoriTransport> NewKoriTransport() { return NewDbusKoriTransport(); }
 
 std::unique_ptr<Store> NewStore(const std::string& location, int busy_timeout_ms) {
   return std::make_unique<SqliteStore>(location, busy_timeout_ms);

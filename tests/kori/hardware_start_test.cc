@@ -159,7 +159,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
 TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
   InstallRaidTool();
   StartSim({"--cabinet=3", "--model=QX-9000 cabinet", "--seconds=18036000", "--psu=1"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   double ms = 0;
   HardwareFacts facts = RunStep(&kori, &ms);
   std::printf("Hardware step against the simulator, RAID script included: %.1f ms\n", ms);
@@ -208,7 +208,7 @@ TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
 TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
   NoRaidTool();
   StartSim({"--status=0xE000:1", "--status=0x0500:7"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.raid_batteries, -1);
   EXPECT_EQ(facts.kori_status, 1);
@@ -228,7 +228,7 @@ TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
 TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
   NoRaidTool();
   StartSim({"--hang=0xE001"});
-  KoriClient kori(300000);  // 0.3 s per bus call
+  KoriClient kori(NewKoriTransport(), 300000);  // 0.3 s per bus call
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.kori_status, kKoriStatusNotCompleted);
   EXPECT_EQ(Dword(kRootKey, "KoriEnable"), 0u);
@@ -240,7 +240,7 @@ TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
 TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
   NoRaidTool();
   StartSim({"--vanish=0xE204"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.cabinet_number, 0u);
   EXPECT_EQ(facts.kori_status, kKoriNoConnection);
@@ -260,7 +260,7 @@ TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
 TEST_F(HardwareStartTest, TimingOfTheWholeStep) {
   InstallRaidTool();
   StartSim({});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   RunStep(&kori);
   std::vector<double> ms;
   for (int i = 0; i < 15; ++i) {
