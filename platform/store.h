@@ -90,6 +90,11 @@ class Store {
   // "the file is an SQLite database of another kind"). Meant for a periodic health report;
   // it may cost a file-system check.
   virtual Status CheckUsable(std::string* reason) = 0;
+  // A one-line English description of the most recent failure of an operation on this store
+  // (for example "database disk image is malformed"), for operator messages; empty when the
+  // most recent operation succeeded or failed only with kErrorNotFound, and from stores that
+  // keep no such text (this default). Thread-safe.
+  virtual std::string LastError() { return std::string(); }
 };
 
 }  // namespace quillon

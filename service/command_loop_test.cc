@@ -1,17 +1,17 @@
 #include "service/command_loop.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/log/event_report.h"
-#include "platform/posix/test_pipe_client.h"
+#include "platform/silent_pipe_client.h"
 #include "service/worker_test_util.h"
 
 namespace quillon {
@@ -138,10 +138,10 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   auto pipe = PipeServer::Create(kCommandPipeName, nullptr);
   ASSERT_NE(pipe, nullptr);
   auto running = std::async(std::launch::async, [&] { loop_.Run(pipe.get()); });
-  std::vector<int> silent;
+  std::vector<std::unique_ptr<SilentPipeClient>> silent;
   for (int i = 0; i < 16; ++i) {
-    silent.push_back(ConnectSilently(kCommandPipeName));
-    ASSERT_GE(silent.back(), 0);
+    silent.push_back(SilentPipeClient::Connect(kCommandPipeName));
+    ASSERT_NE(silent.back(), nullptr);
   }
   char reply[kPipeRecordSize + 1] = {};
   size_t got = 0;
@@ -159,10 +159,7 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   ASSERT_EQ(running.wait_for(std::chrono::milliseconds(kTestBoundMs)), std::future_status::ready);
   EXPECT_EQ(f_.sink.Count("All threads 1/1 terminate success."), 1);
   pipe.reset();
-  for (int fd : silent) {
-    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
-    close(fd);
-  }
+  for (const auto& client : silent) EXPECT_TRUE(client->WaitUntilLetGo());
 }
 
 TEST_F(CommandLoopTest, ShutdownWaitRunningOutIsTraced) {

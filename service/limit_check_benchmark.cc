@@ -15,7 +15,7 @@
 #include "platform/fakes/fake_clock.h"
 #include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/limit_check.h"
 #include "service/notifier.h"
 
@@ -133,8 +133,8 @@ BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrose
 void BM_SqliteStoreCycle(benchmark::State& state) {
   const std::string path = TempDatabase();
   {
-    SqliteStore store(path);
-    RunReason(state, &store, static_cast<CycleReason>(state.range(0)));
+    std::unique_ptr<Store> store = NewStore(path);
+    RunReason(state, store.get(), static_cast<CycleReason>(state.range(0)));
   }
   unlink(path.c_str());
   unlink((path + "-wal").c_str());

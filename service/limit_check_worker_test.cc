@@ -1,16 +1,16 @@
 #include "service/limit_check_worker.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "common/settings/settings.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/test_pipe_client.h"
+#include "platform/silent_pipe_client.h"
 #include "service/worker_table.h"
 #include "service/worker_test_util.h"
 
@@ -123,21 +123,17 @@ TEST_F(LimitCheckWorkerTest, SilentClientsDoNotHoldUpAPartsChangedMessage) {
   ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   // The pipe is there once the start cycle has run.
   WaitForCycles(1);
-  std::vector<int> silent;
+  std::vector<std::unique_ptr<SilentPipeClient>> silent;
   for (int i = 0; i < 16; ++i) {
-    silent.push_back(ConnectSilently(kPartsChangePipeName));
-    ASSERT_GE(silent.back(), 0);
+    silent.push_back(SilentPipeClient::Connect(kPartsChangePipeName));
+    ASSERT_NE(silent.back(), nullptr);
   }
   EXPECT_EQ(Send("01"), "128:Heared.");
   EXPECT_FALSE(table_.StopWorker(0));
   // Only the message ran a cycle; the silent clients were let go with the pipe.
   std::vector<std::string> expected = {"0", "1:01"};
   EXPECT_EQ(cycles_->Log(), expected);
-  for (int fd : silent) {
-    char reply[kPipeRecordSize];
-    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
-    close(fd);
-  }
+  for (const auto& client : silent) EXPECT_TRUE(client->WaitUntilLetGo());
 }
 
 TEST_F(LimitCheckWorkerTest, IntervalCyclesWhenNoMessageComes) {

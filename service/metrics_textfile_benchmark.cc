@@ -16,7 +16,7 @@
 #include "platform/date_time.h"
 #include "platform/fakes/fake_clock.h"
 #include "platform/file_system.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/metrics_textfile.h"
 
 namespace quillon {
@@ -75,10 +75,10 @@ struct TempDir {
 
 void BM_MetricsFileAfterCycle(benchmark::State& state) {
   TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  auto store = NewStore(dir.path + "/registry.db");
+  Fill(store.get(), dir.path);
   FakeClock clock({2026, 12, 9, 0, 0, 0, 0});
-  MetricsTextfile metrics(&store, &clock, nullptr);
+  MetricsTextfile metrics(store.get(), &clock, nullptr);
   for (auto _ : state) {
     if (metrics.AfterCycle(1796000000) != kOk) state.SkipWithError("write failed");
   }
@@ -87,20 +87,20 @@ BENCHMARK(BM_MetricsFileAfterCycle)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadReport(benchmark::State& state) {
   TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  auto store = NewStore(dir.path + "/registry.db");
+  Fill(store.get(), dir.path);
   LifetimeReport report;
   const double now = ToDayCount({2026, 12, 9, 0, 0, 0, 0});
-  for (auto _ : state) ReadLifetimeReport(&store, now, &report);
+  for (auto _ : state) ReadLifetimeReport(store.get(), now, &report);
 }
 BENCHMARK(BM_ReadReport)->Unit(benchmark::kMicrosecond);
 
 void BM_FormatText(benchmark::State& state) {
   TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  auto store = NewStore(dir.path + "/registry.db");
+  Fill(store.get(), dir.path);
   LifetimeReport report;
-  ReadLifetimeReport(&store, ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
+  ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   MetricsContext context;
   context.last_cycle_unix = 1796000000;
   for (auto _ : state) benchmark::DoNotOptimize(FormatPrometheusText(report, context));
@@ -109,10 +109,10 @@ BENCHMARK(BM_FormatText)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplaceFile(benchmark::State& state) {
   TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  auto store = NewStore(dir.path + "/registry.db");
+  Fill(store.get(), dir.path);
   LifetimeReport report;
-  ReadLifetimeReport(&store, ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
+  ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   const std::string text = FormatPrometheusText(report, MetricsContext{});
   const std::string path = dir.path + "/quillon.prom";
   for (auto _ : state) {

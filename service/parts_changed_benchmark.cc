@@ -16,8 +16,7 @@
 #include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "platform/pipe.h"
-#include "platform/posix/sqlite_store.h"
-#include "platform/posix/system_clock.h"
+#include "platform/platform.h"
 #include "service/engine_cycles.h"
 #include "service/limit_check_worker.h"
 #include "service/service_env.h"
@@ -30,18 +29,18 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   char tmpl[] = "/tmp/quillon-bench-XXXXXX";
   const std::string dir = mkdtemp(tmpl);
   setenv("QUILLON_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  SqliteStore store(dir + "/registry.db");
+  auto store = NewStore(dir + "/registry.db");
   FakeSystemInfo system;
   system.program_path = dir + "/TALVENSV";
   RecordingTraceSink sink;
   TraceLog trace(&system, &sink);
-  SystemClock clock;
+  std::unique_ptr<Clock> clock = NewClock();
   RecordingEventLog events;
   RecordingProcessLauncher launcher;
   ServiceEnv env;
-  env.store = &store;
+  env.store = store.get();
   env.system = &system;
-  env.clock = &clock;
+  env.clock = clock.get();
   env.trace = &trace;
   env.event_log = &events;
   env.launcher = &launcher;
@@ -50,7 +49,7 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   WorkerTable table(&trace, std::make_shared<Event>());
   table.SetStopEvent(0, stop);
   table.SetWorker(
-      0, std::make_shared<LimitCheckWorker>(&trace, &store, Language::kEnglish, stop,
+      0, std::make_shared<LimitCheckWorker>(&trace, store.get(), Language::kEnglish, stop,
                                             MakeLimitCheckCycles(env, Language::kEnglish)));
   table.StartWorker(0, WorkerTable::Origin::kServiceStart);
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/settings/settings.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 
 namespace quillon {
 namespace {
@@ -22,7 +22,7 @@ class FilledStore {
     char dir[] = "/tmp/quillon-settings-bench-XXXXXX";
     if (mkdtemp(dir) == nullptr) std::abort();
     dir_ = dir;
-    store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+    store_ = NewStore(dir_ + "/registry.db");
     Store* s = store_.get();
     WriteServerHours(s, 12000);
     WriteInstallDate(s, "2026/01/02 03:04:05");
@@ -47,7 +47,7 @@ class FilledStore {
 
  private:
   std::string dir_;
-  std::unique_ptr<SqliteStore> store_;
+  std::unique_ptr<Store> store_;
 };
 
 void BM_ReadDword(benchmark::State& state) {

@@ -21,7 +21,7 @@
 #include "gui/widgets/main_menu.h"
 #include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/posix_system_info.h"
+#include "platform/platform.h"
 #include "platform/single_instance.h"
 #include "platform/store_path.h"
 
@@ -39,11 +39,11 @@ int RunStartupChild(int argc, char** argv, int report_fd) {
   if (instance.Acquire() == kErrorAlreadyExists) return 0;
   QApplication app(argc, argv);
   std::unique_ptr<Store> store = OpenSystemStore();
-  PosixSystemInfo system;
+  std::unique_ptr<SystemInfo> system = NewSystemInfo();
   RecordingPrompter prompter;
   MainMenuServices services;
   services.store = store.get();
-  services.system = &system;
+  services.system = system.get();
   services.prompter = &prompter;
   MainMenu menu(std::move(services));
   menu.show();

@@ -43,6 +43,8 @@ class FailingStore : public Store {
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
   Status CheckUsable(std::string* reason) override;
+  // The wrapped store's text (an injected failure leaves none of its own).
+  std::string LastError() override { return inner_->LastError(); }
 
  private:
   Status Check(std::string_view op, std::string_view key, std::string_view name);

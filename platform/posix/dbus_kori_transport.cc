@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/posix/dbus_introspection.h"
+#include "platform/posix/native_waitable.h"
 
 namespace quillon {
 namespace {
@@ -167,7 +168,7 @@ class DbusKoriTransport : public KoriTransport {
  private:
   bool Abandoned() const {
     if (abandon_ == kInvalidWaitable) return false;
-    pollfd fd{abandon_, POLLIN, 0};
+    pollfd fd{NativeWaitable::Fd(abandon_), POLLIN, 0};
     return poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
   }
 
@@ -221,7 +222,8 @@ class DbusKoriTransport : public KoriTransport {
     }
     const uint64_t wait_ms = (wait_usec + 999) / 1000;
     const int timeout_ms = wait_ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(wait_ms);
-    pollfd fds[2] = {{fd, static_cast<short>(events), 0}, {abandon_, POLLIN, 0}};
+    pollfd fds[2] = {{fd, static_cast<short>(events), 0},
+                     {NativeWaitable::Fd(abandon_), POLLIN, 0}};
     const nfds_t count = abandon_ == kInvalidWaitable ? 1 : 2;
     if (poll(fds, count, timeout_ms) < 0) return errno == EINTR ? 0 : errno;
     if (count == 2 && (fds[1].revents & POLLIN) != 0) return ECANCELED;

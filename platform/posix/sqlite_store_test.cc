@@ -18,7 +18,10 @@
 #include <thread>
 
 #include "gtest/gtest.h"
+#include "platform/fakes/failing_store.h"
+#include "platform/fakes/memory_store.h"
 #include "platform/file_system.h"
+#include "platform/platform.h"
 #include "platform/store_path.h"
 
 namespace quillon {
@@ -272,6 +275,21 @@ TEST_F(SqliteStoreTest, JunkFileFailsEveryAccessAndRecoversWhenReplaced) {
   EXPECT_EQ(store.SetValue(kKey, "Language", ValueType::kDword, Dword(1)), kOk);
   EXPECT_EQ(store.GetValue(kKey, "Language", &type, &data), kOk);
   EXPECT_TRUE(store.LastError().empty());
+}
+
+// Callers hold the store as a Store (from the factory, often behind a wrapper) and still get
+// the cause of a failure for their message.
+TEST_F(SqliteStoreTest, FailureTextTravelsThroughTheStoreInterface) {
+  WriteFile(path_, std::string(4096, 'J') + "this is not a database");
+  std::unique_ptr<Store> store = NewStore(path_);
+  FailingStore wrapper(store.get());
+  EXPECT_EQ(wrapper.KeyExists(kKey), kErrorRegistryCorrupt);
+  EXPECT_NE(wrapper.LastError().find("not a database"), std::string::npos) << wrapper.LastError();
+  EXPECT_EQ(wrapper.LastError(), store->LastError());
+
+  MemoryStore memory;
+  EXPECT_EQ(memory.KeyExists(kKey), kErrorNotFound);
+  EXPECT_TRUE(memory.LastError().empty());
 }
 
 TEST_F(SqliteStoreTest, DamagedPagesFailEveryAccess) {

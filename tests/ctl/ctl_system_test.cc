@@ -18,7 +18,7 @@
 #include "gui/core/testing/recording_prompter.h"
 #include "platform/date_time.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/system_clock.h"
+#include "platform/platform.h"
 #include "service/limit_check_test_util.h"
 #include "tests/pipe/service_sandbox.h"
 
@@ -112,7 +112,7 @@ class CtlSystemTest : public ::testing::Test {
     dword(kCurrentKey, "PSU", 0);
     dword(kLimitKey, "PSU", 0);
     dword(kLimitPreKey, "PSU", 8750);
-    const double today = static_cast<double>(static_cast<int64_t>(ToDayCount(clock_.Now())));
+    const double today = static_cast<double>(static_cast<int64_t>(ToDayCount(clock_->Now())));
     text(kSetupDateKey, "UPS", DateText(today - 722), 16);
     dword(kLimitKey, "UPS", 17520);
     dword(kLimitPreKey, "UPS", 2160);
@@ -146,7 +146,7 @@ class CtlSystemTest : public ::testing::Test {
   }
 
   ServiceSandbox box_;
-  SystemClock clock_;
+  std::unique_ptr<Clock> clock_ = NewClock();
 };
 
 // The metrics without the remaining hours of the date-counted parts, which move with the clock.
@@ -223,7 +223,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
   // The dialog's road on a copy of the same store, with the engine in the service's place.
   EngineRig rig;
   Copy(box_.store(), kRootKey, &rig.store);
-  rig.clock.Set(clock_.Now());
+  rig.clock.Set(clock_->Now());
   rig.Engine().Cycle(CycleReason::kStart);
 
   Result r = Ctl("replaced cpu_fan --hours 0");
@@ -277,7 +277,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
 }
 
 TEST_F(CtlSystemTest, ForecastAtAgreesWithTheEngineOnAFakeClock) {
-  const double now = ToDayCount(clock_.Now());
+  const double now = ToDayCount(clock_->Now());
   const std::string at = DateText(static_cast<double>(static_cast<int64_t>(now)) + 10);
   Result r = Ctl("forecast --json --at " + at);
   ASSERT_EQ(r.exit, 0) << r.out;
@@ -292,7 +292,7 @@ TEST_F(CtlSystemTest, ForecastAtAgreesWithTheEngineOnAFakeClock) {
   // The engine, hour by hour up to the end of that day, on a copy of the store.
   EngineRig rig;
   Copy(box_.store(), kRootKey, &rig.store);
-  rig.clock.Set(clock_.Now());
+  rig.clock.Set(clock_->Now());
   double until = 0;
   {
     int y, m, d;

@@ -23,7 +23,7 @@
 #include "gui/core/testing/recording_prompter.h"
 #include "platform/event.h"
 #include "platform/fakes/fake_system_info.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/posix/native_waitable.h"
 #include "tests/pipe/service_sandbox.h"
 
 extern char** environ;
@@ -72,7 +72,7 @@ class GuiProcess {
   }
   // The exit code once the process ended within timeout_ms; -1 on time-out.
   int WaitExit(uint32_t timeout_ms) {
-    if (pid_ <= 0 || WaitOne(pidfd_, timeout_ms) != 0) return -1;
+    if (pid_ <= 0 || WaitOne(NativeWaitable::FromFd(pidfd_), timeout_ms) != 0) return -1;
     int wstatus = 0;
     waitpid(pid_, &wstatus, 0);
     pid_ = -1;

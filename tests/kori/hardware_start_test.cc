@@ -19,10 +19,7 @@
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
 #include "platform/fakes/fake_system_info.h"
-#include "platform/posix/dbus_kori_transport.h"
-#include "platform/posix/file_trace_sink.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/hardware_init.h"
 #include "service/service_env.h"
 #include "tests/common/bus_harness.h"
@@ -78,7 +75,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "RdQueryH.sh");
     system_.program_path = dir_ + "TALVENSV";
     old_path_ = getenv("PATH") ? getenv("PATH") : "";
-    store_ = std::make_unique<SqliteStore>(root_ + "/registry.db");
+    store_ = NewStore(root_ + "/registry.db");
     WriteLimit(store_.get(), 26280, kRaid);
     WriteLimit(store_.get(), 30000, kRaidN);
     RegCtlWriteValue(store_.get(), "SOFTWARE\\Morvath\\TALVEN\\LifeTime\\LimitPre", "RAID",
@@ -112,7 +109,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     env.system = &system_;
     env.clock = &clock_;
     env.trace = &trace_;
-    env.launcher = &launcher_;
+    env.launcher = launcher_.get();
     env.kori = kori;
     auto t0 = std::chrono::steady_clock::now();
     HardwareFacts facts = HardwareInit(env).Run();
@@ -151,17 +148,18 @@ class HardwareStartTest : public testing::PrivateBusTest {
   std::string root_, dir_, old_path_;
   FakeSystemInfo system_;
   FakeClock clock_;
-  FileTraceSink sink_;
-  TraceLog trace_{&system_, &sink_};
-  PosixProcessLauncher launcher_;
-  std::unique_ptr<SqliteStore> store_;
+  std::unique_ptr<Clock> real_clock_ = NewClock();
+  std::unique_ptr<TraceSink> sink_ = NewTraceSink(real_clock_.get());
+  TraceLog trace_{&system_, sink_.get()};
+  std::unique_ptr<ProcessLauncher> launcher_ = NewProcessLauncher();
+  std::unique_ptr<Store> store_;
   KoriSimulator sim_;
 };
 
 TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
   InstallRaidTool();
   StartSim({"--cabinet=3", "--model=QX-9000 cabinet", "--seconds=18036000", "--psu=1"});
-  KoriClient kori(NewDbusKoriTransport());
+  KoriClient kori(NewKoriTransport());
   double ms = 0;
   HardwareFacts facts = RunStep(&kori, &ms);
   std::printf("Hardware step against the simulator, RAID script included: %.1f ms\n", ms);
@@ -210,7 +208,7 @@ TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
 TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
   NoRaidTool();
   StartSim({"--status=0xE000:1", "--status=0x0500:7"});
-  KoriClient kori(NewDbusKoriTransport());
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.raid_batteries, -1);
   EXPECT_EQ(facts.kori_status, 1);
@@ -230,7 +228,7 @@ TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
 TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
   NoRaidTool();
   StartSim({"--hang=0xE001"});
-  KoriClient kori(NewDbusKoriTransport(), 300000);  // 0.3 s per bus call
+  KoriClient kori(NewKoriTransport(), 300000);  // 0.3 s per bus call
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.kori_status, kKoriStatusNotCompleted);
   EXPECT_EQ(Dword(kRootKey, "KoriEnable"), 0u);
@@ -242,7 +240,7 @@ TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
 TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
   NoRaidTool();
   StartSim({"--vanish=0xE204"});
-  KoriClient kori(NewDbusKoriTransport());
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.cabinet_number, 0u);
   EXPECT_EQ(facts.kori_status, kKoriNoConnection);
@@ -262,7 +260,7 @@ TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
 TEST_F(HardwareStartTest, TimingOfTheWholeStep) {
   InstallRaidTool();
   StartSim({});
-  KoriClient kori(NewDbusKoriTransport());
+  KoriClient kori(NewKoriTransport());
   RunStep(&kori);
   std::vector<double> ms;
   for (int i = 0; i < 15; ++i) {
@@ -288,7 +286,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
   setenv("PATH", (root_ + "/tools:/usr/bin:/bin").c_str(), 1);
   uint32_t code = 99;
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   EXPECT_EQ(code, 0u);
   std::ifstream in(dir_ + "rdquerylog.txt");
   std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -296,7 +294,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
             "Adapter number: 0\nProduct: PERC 6/i Integrated\nBattery: BBU present\n"
             "Adapter number: 1\nProduct: SAS 6/iR\n");
   setenv("MEGACLI_EXIT", "4", 1);
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   unsetenv("MEGACLI_EXIT");
   EXPECT_EQ(code, 2u);
 }

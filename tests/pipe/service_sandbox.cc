@@ -20,7 +20,8 @@
 
 #include "platform/event.h"
 #include "platform/pipe.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
+#include "platform/posix/native_waitable.h"
 
 extern char** environ;
 
@@ -43,7 +44,7 @@ ServiceSandbox::ServiceSandbox() {
   std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "/RdQueryH.sh");
   setenv("QUILLON_REGISTRY", (dir_ + "/registry.db").c_str(), 1);
   setenv("QUILLON_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-  store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+  store_ = NewStore(dir_ + "/registry.db");
   inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
   inotify_add_watch(inotify_, dir_.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
 }
@@ -159,7 +160,7 @@ void ServiceSandbox::Signal(int sig) {
 
 int ServiceSandbox::WaitExit(uint32_t timeout_ms) {
   if (pid_ <= 0) return -1;
-  if (WaitOne(pidfd_, timeout_ms) != 0) return -1;
+  if (WaitOne(NativeWaitable::FromFd(pidfd_), timeout_ms) != 0) return -1;
   int wstatus = 0;
   waitpid(pid_, &wstatus, 0);
   pid_ = -1;
@@ -189,7 +190,7 @@ bool ServiceSandbox::WaitFor(const std::function<bool()>& done, uint32_t timeout
                     .count();
     if (left <= 0) return false;
     // Woken by any change in the directory (the trace file, the calls file).
-    if (WaitOne(inotify_, static_cast<uint32_t>(left)) == 0) {
+    if (WaitOne(NativeWaitable::FromFd(inotify_), static_cast<uint32_t>(left)) == 0) {
       char buf[4096];
       while (read(inotify_, buf, sizeof buf) > 0) {
       }

@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "common/wire/pipe_client.h"
-#include "platform/posix/journal_event_log.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/system_clock.h"
+#include "platform/platform.h"
 #include "platform/store_path.h"
 #include "tools/ctl/ctl_command.h"
 
@@ -27,17 +24,17 @@ constexpr uint32_t kPartsChangedTimeoutMs = 60000;
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::unique_ptr<quillon::Store> store = quillon::OpenSystemStore();
-  quillon::PosixSystemInfo system;
-  quillon::SystemClock clock;
-  quillon::PosixProcessLauncher launcher;
-  quillon::JournalEventLog journal;
+  std::unique_ptr<quillon::SystemInfo> system = quillon::NewSystemInfo();
+  std::unique_ptr<quillon::Clock> clock = quillon::NewClock();
+  std::unique_ptr<quillon::ProcessLauncher> launcher = quillon::NewProcessLauncher();
+  std::unique_ptr<quillon::EventLog> journal = quillon::NewEventLog();
 
   quillon::CtlEnv env;
   env.store = store.get();
-  env.system = &system;
-  env.clock = &clock;
-  env.launcher = &launcher;
-  env.event_log = &journal;
+  env.system = system.get();
+  env.clock = clock.get();
+  env.launcher = launcher.get();
+  env.event_log = journal.get();
   env.store_name = quillon::StorePath();
   env.probe = []() { return quillon::ProbeService(kProbeTimeoutMs); };
   env.send_parts_changed = [](const char* request, size_t size, std::string* text) {

@@ -15,7 +15,8 @@
 #include <thread>
 
 #include "platform/event.h"
-#include "platform/posix/posix_process_launcher.h"
+#include "platform/platform.h"
+#include "platform/posix/native_waitable.h"
 
 namespace quillon::notifier {
 namespace {
@@ -65,8 +66,8 @@ class StandInTest : public ::testing::Test {
   }
   uint32_t RunStandIn(const std::string& args) {
     uint32_t code = 99;
-    PosixProcessLauncher launcher;
-    EXPECT_EQ(launcher.Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
+    std::unique_ptr<ProcessLauncher> launcher = NewProcessLauncher();
+    EXPECT_EQ(launcher->Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
     return code;
   }
   std::string dir_;
@@ -92,7 +93,7 @@ TEST_F(StandInTest, WritesToEveryListedTerminalAndTheLog) {
   EXPECT_EQ(Slurp(file), expected);
   EXPECT_EQ(Slurp(dir_ + "/notify.log"), expected);
   // The terminal gets the same text (its line discipline may add carriage returns).
-  ASSERT_EQ(WaitOne(master, kBoundMs), 0);
+  ASSERT_EQ(WaitOne(NativeWaitable::FromFd(master), kBoundMs), 0);
   char buf[512];
   ssize_t n = read(master, buf, sizeof buf);
   ASSERT_GT(n, 0);
@@ -132,7 +133,7 @@ TEST_F(StandInTest, DesktopNotificationOnTheSessionBus) {
     _exit(127);
   }
   close(fds[1]);
-  ASSERT_EQ(WaitOne(fds[0], kBoundMs), 0);
+  ASSERT_EQ(WaitOne(NativeWaitable::FromFd(fds[0]), kBoundMs), 0);
   char addr[512] = {};
   ssize_t n = read(fds[0], addr, sizeof addr - 1);
   ASSERT_GT(n, 0);
@@ -157,7 +158,7 @@ TEST_F(StandInTest, DesktopNotificationOnTheSessionBus) {
     // Serve until the stand-in has been answered, with a bounded wait per round.
     while (!done.IsSet()) {
       if (sd_bus_process(bus, nullptr) > 0) continue;
-      Waitable objects[] = {sd_bus_get_fd(bus), done.waitable()};
+      Waitable objects[] = {NativeWaitable::FromFd(sd_bus_get_fd(bus)), done.waitable()};
       WaitAny(objects, kBoundMs);
     }
   });
