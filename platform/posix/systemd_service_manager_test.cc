@@ -21,6 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/testing/service_manager_contract.h"
+#include "tests/common/temp_dir.h"
+
 extern char** environ;
 
 namespace quillon {
@@ -533,6 +536,22 @@ TEST_F(SystemdServiceManagerBusTest, DeleteDisablesRemovesAndReloads) {
   EXPECT_EQ(manager_->Delete("TALVEN"), kErrorAccessDenied);
   EXPECT_TRUE(UnitFileExists());
 }
+
+// The service manager contract on the systemd manager, against the systemd stand-in above.
+struct SystemdManagerEnv {
+  PrivateBus bus;
+  TempDir unit_dir{"quillon-units-"};
+  std::unique_ptr<FakeSystemd> systemd =
+      bus.up() ? std::make_unique<FakeSystemd>(unit_dir.path()) : nullptr;
+  SystemdServiceManager systemd_manager{unit_dir.path(), 10000};
+
+  bool ready() { return systemd != nullptr && systemd->up(); }
+  ServiceManager* manager() { return &systemd_manager; }
+  void FinishStop(const std::string& name) { systemd->set_active(name + ".service", "inactive"); }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Systemd, ServiceManagerContractTest,
+                               ::testing::Types<SystemdManagerEnv>);
 
 }  // namespace
 }  // namespace quillon
