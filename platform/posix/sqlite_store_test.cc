@@ -20,6 +20,7 @@
 #include "gtest/gtest.h"
 #include "platform/file_system.h"
 #include "platform/store_path.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -47,14 +48,12 @@ int RunInChild(const std::function<int()>& body, bool as_nobody) {
 class SqliteStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillon-store-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     // Children that drop to "nobody" must be able to reach the files.
     chmod(dir_.c_str(), 0755);
     path_ = dir_ + "/registry.db";
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -78,6 +77,7 @@ class SqliteStoreTest : public ::testing::Test {
     EXPECT_FALSE(store->LastError().empty());
   }
 
+  TempDir temp_{"quillon-store-"};
   std::string dir_;
   std::string path_;
 };

@@ -86,15 +86,13 @@ TEST(SystemdServiceManagerTest, NoBusMeansTheManagerIsUnavailable) {
 class PrivateBus {
  public:
   PrivateBus() {
-    char dir_template[] = "/tmp/quillon-sdbus.XXXXXX";
-    dir_ = mkdtemp(dir_template);
-    const std::string config = dir_ + "/bus.conf";
+    const std::string config = dir_.File("bus.conf");
     std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
                              "Configuration 1.0//EN\"\n"
                              " \"http://www.freedesktop.org/standards/dbus/1.0/"
                              "busconfig.dtd\">\n"
                              "<busconfig><type>system</type><listen>unix:path="
-                          << dir_
+                          << dir_.path()
                           << "/bus</listen><auth>EXTERNAL</auth>"
                              "<policy context=\"default\"><allow user=\"*\"/>"
                              "<allow own=\"*\"/><allow send_destination=\"*\"/>"
@@ -134,14 +132,11 @@ class PrivateBus {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
-    unlink((dir_ + "/bus.conf").c_str());
-    unlink((dir_ + "/bus").c_str());
-    rmdir(dir_.c_str());
   }
   bool up() const { return !address_.empty(); }
 
  private:
-  std::string dir_;
+  TempDir dir_{"quillon-sdbus."};
   std::string address_;
   pid_t pid_ = -1;
 };
@@ -417,8 +412,8 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!bus_.up()) GTEST_SKIP() << "no dbus-daemon";
-    char dir_template[] = "/tmp/quillon-units.XXXXXX";
-    unit_dir_ = mkdtemp(dir_template);
+    ASSERT_TRUE(unit_temp_.ok());
+    unit_dir_ = unit_temp_.path();
     systemd_ = std::make_unique<FakeSystemd>(unit_dir_);
     ASSERT_TRUE(systemd_->up());
     manager_ = std::make_unique<SystemdServiceManager>(unit_dir_, 10000);
@@ -426,10 +421,6 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
   void TearDown() override {
     manager_.reset();
     systemd_.reset();
-    if (!unit_dir_.empty()) {
-      unlink(UnitFile().c_str());
-      rmdir(unit_dir_.c_str());
-    }
   }
   std::string UnitFile() const { return unit_dir_ + "/TALVEN.service"; }
   bool UnitFileExists() const {
@@ -438,6 +429,7 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
   }
 
   PrivateBus bus_;
+  TempDir unit_temp_{"quillon-units."};
   std::string unit_dir_;
   std::unique_ptr<FakeSystemd> systemd_;
   std::unique_ptr<SystemdServiceManager> manager_;
