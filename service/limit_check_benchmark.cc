@@ -18,6 +18,7 @@
 #include "platform/posix/sqlite_store.h"
 #include "service/limit_check.h"
 #include "service/notifier_port.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -103,13 +104,6 @@ struct Bench {
   std::unique_ptr<LimitCheckEngine> engine;
 };
 
-std::string TempDatabase() {
-  const char* dir = getenv("TMPDIR");
-  std::string pattern = std::string(dir != nullptr ? dir : "/tmp") + "/quillon-bench-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return "/tmp/quillon-bench.db";
-  return pattern + "/registry.db";
-}
-
 void RunReason(benchmark::State& state, Store* store, int reason) {
   Bench bench(store);
   const char request[24] = "10000000000000000000000";
@@ -130,15 +124,9 @@ void BM_MemoryStoreCycle(benchmark::State& state) {
 BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_SqliteStoreCycle(benchmark::State& state) {
-  const std::string path = TempDatabase();
-  {
-    SqliteStore store(path);
-    RunReason(state, &store, static_cast<int>(state.range(0)));
-  }
-  unlink(path.c_str());
-  unlink((path + "-wal").c_str());
-  unlink((path + "-shm").c_str());
-  rmdir(path.substr(0, path.rfind('/')).c_str());
+  TempDir dir("quillon-bench-");
+  SqliteStore store(dir.File("registry.db"));
+  RunReason(state, &store, static_cast<int>(state.range(0)));
 }
 BENCHMARK(BM_SqliteStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

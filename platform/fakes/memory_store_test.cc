@@ -1,8 +1,9 @@
 // The Store contract on the test doubles: the memory store, and the failing store wrapped
 // around it with no failure injected (it must then pass everything through unchanged).
 
-#include "platform/fakes/failing_store.h"
 #include "platform/fakes/memory_store.h"
+
+#include "platform/fakes/failing_store.h"
 #include "platform/testing/store_contract.h"
 
 namespace quillon {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
 #include "tests/common/temp_dir.h"
 
 namespace quillon {

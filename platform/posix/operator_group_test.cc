@@ -23,9 +23,7 @@ class SharedStoreFileTest : public ::testing::Test {
     // The usual umask of a shell or a service takes the group's write bit away.
     old_umask_ = umask(022);
   }
-  void TearDown() override {
-    umask(old_umask_);
-  }
+  void TearDown() override { umask(old_umask_); }
   static unsigned ModeOf(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;

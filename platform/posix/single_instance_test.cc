@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+
 #include "tests/common/temp_dir.h"
 
 namespace quillon {

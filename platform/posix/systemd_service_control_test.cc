@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
 #include "tests/common/temp_dir.h"
 
 namespace quillon {

@@ -312,15 +312,12 @@ TYPED_TEST_P(StoreContractTest, ThreadsShareOneStore) {
   }
 }
 
-REGISTER_TYPED_TEST_SUITE_P(StoreContractTest, ValuesOfEveryTypeRoundTripByteForByte,
-                            NamesMatchWithoutCaseAndKeepTheirFirstSpelling,
-                            ListingsAreInNameOrderAndHoldDirectChildrenOnly,
-                            RootKeyAlwaysExistsAndCannotBeDeleted,
-                            MissingKeysAndValuesAreNotFoundAndLeaveOutputsAlone,
-                            MalformedKeyPathsAreRefusedByEveryOperation,
-                            DeleteKeyTreeRemovesTheSubtreeOnly,
-                            SetValuesWritesEveryValueInOrderOrNone, AHealthyStoreIsUsable,
-                            ThreadsShareOneStore);
+REGISTER_TYPED_TEST_SUITE_P(
+    StoreContractTest, ValuesOfEveryTypeRoundTripByteForByte,
+    NamesMatchWithoutCaseAndKeepTheirFirstSpelling, ListingsAreInNameOrderAndHoldDirectChildrenOnly,
+    RootKeyAlwaysExistsAndCannotBeDeleted, MissingKeysAndValuesAreNotFoundAndLeaveOutputsAlone,
+    MalformedKeyPathsAreRefusedByEveryOperation, DeleteKeyTreeRemovesTheSubtreeOnly,
+    SetValuesWritesEveryValueInOrderOrNone, AHealthyStoreIsUsable, ThreadsShareOneStore);
 
 }  // namespace quillon
 

@@ -58,9 +58,7 @@ TempDir& TempDir::operator=(TempDir&& other) noexcept {
   return *this;
 }
 
-std::string TempDir::File(std::string_view name) const {
-  return path_ + "/" + std::string(name);
-}
+std::string TempDir::File(std::string_view name) const { return path_ + "/" + std::string(name); }
 
 void TempDir::Remove() {
   if (path_.empty()) return;

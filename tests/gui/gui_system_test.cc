@@ -24,7 +24,7 @@
 #include "platform/event.h"
 #include "platform/fakes/recorders.h"
 #include "platform/posix/sqlite_store.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 extern char** environ;
 

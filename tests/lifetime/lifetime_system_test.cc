@@ -19,7 +19,7 @@
 #include "gui/testing/qt_environment.h"
 #include "gui/testing/recording_prompter.h"
 #include "platform/posix/system_clock.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon::gui {
 namespace {

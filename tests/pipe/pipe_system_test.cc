@@ -11,7 +11,7 @@
 #include "common/settings/settings.h"
 #include "platform/pipe.h"
 #include "platform/posix/test_pipe_client.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/event.h"
 #include "platform/pipe.h"
 #include "service/worker.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {
