@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "service/limit_check.h"
 #include "service/notifier.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -104,13 +105,6 @@ struct Bench {
   std::unique_ptr<LimitCheckEngine> engine;
 };
 
-std::string TempDatabase() {
-  const char* dir = getenv("TMPDIR");
-  std::string pattern = std::string(dir != nullptr ? dir : "/tmp") + "/quillon-bench-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return "/tmp/quillon-bench.db";
-  return pattern + "/registry.db";
-}
-
 void RunReason(benchmark::State& state, Store* store, CycleReason reason) {
   Bench bench(store);
   const char request[kPartsChangedRequestSize] = "10000000000000000000000";
@@ -131,15 +125,9 @@ void BM_MemoryStoreCycle(benchmark::State& state) {
 BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_SqliteStoreCycle(benchmark::State& state) {
-  const std::string path = TempDatabase();
-  {
-    std::unique_ptr<Store> store = NewStore(path);
-    RunReason(state, store.get(), static_cast<CycleReason>(state.range(0)));
-  }
-  unlink(path.c_str());
-  unlink((path + "-wal").c_str());
-  unlink((path + "-shm").c_str());
-  rmdir(path.substr(0, path.rfind('/')).c_str());
+  TempDir dir("quillon-bench-");
+  std::unique_ptr<Store> store = NewStore(dir.File("registry.db"));
+  RunReason(state, store.get(), static_cast<CycleReason>(state.range(0)));
 }
 BENCHMARK(BM_SqliteStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

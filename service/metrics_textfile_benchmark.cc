@@ -18,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "service/metrics_textfile.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -57,26 +58,10 @@ void Fill(Store* store, const std::string& dir) {
   RegCtlWriteValue(store, kRootKey, "MetricsTextfileDir", kRegSz, setting, sizeof(setting));
 }
 
-struct TempDir {
-  TempDir() {
-    const char* tmp = getenv("TMPDIR");
-    path = std::string(tmp != nullptr ? tmp : "/tmp") + "/quillon-metrics-XXXXXX";
-    if (mkdtemp(path.data()) == nullptr) path = "/tmp";
-  }
-  ~TempDir() {
-    for (const char* name : {"/registry.db", "/registry.db-wal", "/registry.db-shm",
-                             "/quillon.prom", "/quillon.prom.tmp"}) {
-      unlink((path + name).c_str());
-    }
-    rmdir(path.c_str());
-  }
-  std::string path;
-};
-
 void BM_MetricsFileAfterCycle(benchmark::State& state) {
-  TempDir dir;
-  auto store = NewStore(dir.path + "/registry.db");
-  Fill(store.get(), dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   FakeClock clock({2026, 12, 9, 0, 0, 0, 0});
   MetricsTextfile metrics(store.get(), &clock, nullptr);
   for (auto _ : state) {
@@ -86,9 +71,9 @@ void BM_MetricsFileAfterCycle(benchmark::State& state) {
 BENCHMARK(BM_MetricsFileAfterCycle)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadReport(benchmark::State& state) {
-  TempDir dir;
-  auto store = NewStore(dir.path + "/registry.db");
-  Fill(store.get(), dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
   const double now = ToDayCount({2026, 12, 9, 0, 0, 0, 0});
   for (auto _ : state) ReadLifetimeReport(store.get(), now, &report);
@@ -96,9 +81,9 @@ void BM_ReadReport(benchmark::State& state) {
 BENCHMARK(BM_ReadReport)->Unit(benchmark::kMicrosecond);
 
 void BM_FormatText(benchmark::State& state) {
-  TempDir dir;
-  auto store = NewStore(dir.path + "/registry.db");
-  Fill(store.get(), dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
   ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   MetricsContext context;
@@ -108,13 +93,13 @@ void BM_FormatText(benchmark::State& state) {
 BENCHMARK(BM_FormatText)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplaceFile(benchmark::State& state) {
-  TempDir dir;
-  auto store = NewStore(dir.path + "/registry.db");
-  Fill(store.get(), dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
   ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   const std::string text = FormatPrometheusText(report, MetricsContext{});
-  const std::string path = dir.path + "/quillon.prom";
+  const std::string path = dir.File("quillon.prom");
   for (auto _ : state) {
     if (ReplaceFileAtomically(path, text) != kOk) state.SkipWithError("write failed");
   }

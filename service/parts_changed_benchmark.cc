@@ -21,13 +21,14 @@
 #include "service/limit_check_worker.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 void BM_PartsChangedRoundTrip(benchmark::State& state) {
-  char tmpl[] = "/tmp/quillon-bench-XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  TempDir temp("quillon-bench-");
+  const std::string dir = temp.path();
   setenv("QUILLON_RUNTIME_DIR", (dir + "/run").c_str(), 1);
   auto store = NewStore(dir + "/registry.db");
   FakeSystemInfo system;
@@ -78,7 +79,6 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   table.StopForShutdown(0);
   table.Release(0);
   unsetenv("QUILLON_RUNTIME_DIR");
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_PartsChangedRoundTrip)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 

@@ -9,6 +9,7 @@
 
 #include "common/settings/settings.h"
 #include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -16,13 +17,12 @@ namespace {
 class SettingsSqliteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/quillon-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string db() const { return dir_ + "/registry.db"; }
 
+  TempDir temp_{"quillon-settings-"};
   std::string dir_;
 };
 

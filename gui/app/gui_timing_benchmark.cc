@@ -24,6 +24,7 @@
 #include "platform/platform.h"
 #include "platform/single_instance.h"
 #include "platform/store_path.h"
+#include "tests/common/temp_dir.h"
 
 extern char** environ;
 
@@ -53,8 +54,8 @@ int RunStartupChild(int argc, char** argv, int report_fd) {
 }
 
 void BM_StartToMainMenuShown(benchmark::State& state) {
-  char tmpl[] = "/tmp/quillon-gui-timing-XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  TempDir temp("quillon-gui-timing-");
+  const std::string dir = temp.path();
   setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   setenv("QUILLON_REGISTRY", (dir + "/registry.db").c_str(), 1);
   std::string self = std::filesystem::read_symlink("/proc/self/exe");
@@ -82,7 +83,6 @@ void BM_StartToMainMenuShown(benchmark::State& state) {
     }
     state.SetIterationTime(std::chrono::duration<double>(end - start).count());
   }
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_StartToMainMenuShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 

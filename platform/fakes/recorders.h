@@ -45,9 +45,11 @@ class RecordingEventLog : public EventLog {
 };
 
 // Records every command line instead of starting a program. A command line whose program
-// (first argument) is listed with FailProgram fails with the given status; Run reports the
-// exit code set with SetExitCode (0 by default); RunUntil with `stop` already signalled
-// records the call and reports kErrorOperationAborted. Thread-safe.
+// (first argument) is listed with FailProgram fails with the given status, and one without a
+// program with kErrorNotFound, as the real launcher does; Run reports the exit code set with
+// SetExitCode (0 by default); RunUntil with `stop` already signalled records the call and
+// reports kErrorOperationAborted (or the failure of a program that cannot start). Keeps the
+// contract of platform/testing/process_launcher_contract.h. Thread-safe.
 class RecordingProcessLauncher : public ProcessLauncher {
  public:
   struct Call {
@@ -67,6 +69,11 @@ class RecordingProcessLauncher : public ProcessLauncher {
   void Clear();
 
  private:
+  // Records the call and gives its result: the status, and the exit code in *exit_code
+  // (when not null) on success. mu_ held.
+  Status Started(std::string_view command_line, std::string_view working_directory, bool waited,
+                 uint32_t* exit_code);
+
   std::mutex mu_;
   std::vector<Call> calls_;
   std::map<std::string, Status> failures_;

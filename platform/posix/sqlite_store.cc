@@ -95,13 +95,6 @@ uint64_t ForkGeneration() {
   return fork_generation.load(std::memory_order_relaxed);
 }
 
-// True when the key path has no empty component. The empty path itself is the root.
-bool ValidKeyPath(std::string_view key) {
-  if (key.empty()) return true;
-  if (key.front() == '\\' || key.back() == '\\') return false;
-  return key.find("\\\\") == std::string_view::npos;
-}
-
 // SQLite treats a null pointer as SQL NULL, so empty texts and blobs get a real pointer.
 const char* NonNull(std::string_view s) { return s.empty() ? "" : s.data(); }
 
@@ -515,7 +508,7 @@ Status SqliteStore::CreateKeyInTransaction(std::string_view key, int64_t* id) {
 Status SqliteStore::GetValue(std::string_view key, std::string_view name, ValueType* type,
                              std::string* data) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     sqlite3_stmt* stmt = statements_->get_value;
@@ -556,7 +549,7 @@ Status SqliteStore::SetValue(std::string_view key, std::string_view name, ValueT
 Status SqliteStore::SetValues(std::span<const StoreWrite> writes) {
   std::lock_guard<std::mutex> lock(mu_);
   for (const StoreWrite& write : writes) {
-    if (!ValidKeyPath(write.key)) return BadPath(write.key);
+    if (!IsValidKeyPath(write.key)) return BadPath(write.key);
   }
   if (writes.empty()) return kOk;
   Status status = EnsureOpen();
@@ -573,7 +566,7 @@ Status SqliteStore::SetValues(std::span<const StoreWrite> writes) {
 
 Status SqliteStore::DeleteValue(std::string_view key, std::string_view name) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     status = WriteTransaction([&]() -> Status {
@@ -594,7 +587,7 @@ Status SqliteStore::DeleteValue(std::string_view key, std::string_view name) {
 
 Status SqliteStore::CreateKey(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     status = WriteTransaction([&]() -> Status {
@@ -607,7 +600,7 @@ Status SqliteStore::CreateKey(std::string_view key) {
 
 Status SqliteStore::KeyExists(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     int64_t id = 0;
@@ -618,7 +611,7 @@ Status SqliteStore::KeyExists(std::string_view key) {
 
 Status SqliteStore::DeleteKeyTree(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   if (key.empty()) {
     last_error_ = "the root key cannot be deleted";
     return kErrorAccessDenied;
@@ -672,7 +665,7 @@ Status SqliteStore::ReadKeyRows(std::string_view key, sqlite3_stmt* stmt, Row ro
 
 Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* values) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status != kOk) return Finish(status);
   std::vector<StoreValue> result;
@@ -689,7 +682,7 @@ Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* va
 
 Status SqliteStore::ListSubkeys(std::string_view key, std::vector<std::string>* names) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status != kOk) return Finish(status);
   std::vector<std::string> result;

@@ -20,7 +20,7 @@
 #include "platform/fakes/memory_store.h"
 #include "platform/platform.h"
 #include "service/limit_check_test_util.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

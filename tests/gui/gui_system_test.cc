@@ -24,7 +24,7 @@
 #include "platform/event.h"
 #include "platform/fakes/fake_system_info.h"
 #include "platform/posix/native_waitable.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 extern char** environ;
 

@@ -24,6 +24,7 @@
 #include "service/service_env.h"
 #include "tests/common/bus_harness.h"
 #include "tests/common/bus_test_fixture.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -68,7 +69,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
   void SetUp() override {
     PrivateBusTest::SetUp();
     if (IsSkipped()) return;
-    root_ = testing::MakeTempDir("quillon-hwstart");
+    root_ = temp_.path();
     dir_ = root_ + "/bin/";
     std::filesystem::create_directories(dir_);
     std::filesystem::create_directories(root_ + "/tools");
@@ -89,7 +90,6 @@ class HardwareStartTest : public testing::PrivateBusTest {
     setenv("PATH", old_path_.c_str(), 1);
     sim_.Stop();
     store_.reset();
-    testing::RemoveTree(root_);
   }
   // Puts the stand-in RAID tool first on PATH (or leaves the machine without one).
   void InstallRaidTool() {
@@ -145,6 +145,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     return text;
   }
 
+  TempDir temp_{"quillon-hwstart."};
   std::string root_, dir_, old_path_;
   FakeSystemInfo system_;
   FakeClock clock_;

@@ -19,7 +19,7 @@
 #include "gui/core/testing/recording_prompter.h"
 #include "gui/widgets/lifetime_dialog.h"
 #include "platform/platform.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon::gui {
 namespace {

@@ -19,7 +19,7 @@
 #include "gui/widgets/lifetime_dialog.h"
 #include "gui/widgets/testing/qt_environment.h"
 #include "platform/platform.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon::gui {
 namespace {

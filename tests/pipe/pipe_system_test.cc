@@ -12,7 +12,7 @@
 #include "common/settings/settings.h"
 #include "platform/pipe.h"
 #include "platform/silent_pipe_client.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

@@ -16,7 +16,7 @@
 #include "common/wire/pipe_format.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

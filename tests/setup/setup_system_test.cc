@@ -23,6 +23,7 @@
 
 #include "common/settings/schema.h"
 #include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 extern char** environ;
 
@@ -82,9 +83,8 @@ struct Result {
 class SetupSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/setup_system_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    root_ = temp_.path();
     bin_ = root_ + "/opt/quillon/bin/";
     fs::create_directories(bin_);
     fs::create_directories(root_ + "/tmp");
@@ -104,7 +104,6 @@ class SetupSystemTest : public ::testing::Test {
         {"LANG", "C.UTF-8"},
     };
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   // Runs a program of the temporary directory with `args` and the test's environment.
   Result RunProgram(const std::string& name, const std::vector<std::string>& args) {
@@ -142,6 +141,7 @@ class SetupSystemTest : public ::testing::Test {
   std::string StartupEntry() const { return root_ + "/config/autostart/TALVEN StartUp.desktop"; }
   std::string DefaultLog() const { return root_ + "/tmp/TALVENUP.LOG"; }
 
+  TempDir temp_{"setup_system_test."};
   std::string root_;
   std::string bin_;
   std::map<std::string, std::string> env_;

@@ -17,6 +17,7 @@
 #include "platform/event.h"
 #include "platform/platform.h"
 #include "platform/posix/native_waitable.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon::notifier {
 namespace {
@@ -46,8 +47,8 @@ TEST(NoticeTest, BothFormsAndSplitTexts) {
 class StandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/quillon-notify-XXXXXX";
-    dir_ = mkdtemp(tmpl);
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
@@ -56,7 +57,6 @@ class StandInTest : public ::testing::Test {
     unsetenv("QUILLON_NOTIFY_TTYS");
     unsetenv("QUILLON_NOTIFY_LOG");
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    std::filesystem::remove_all(dir_);
   }
   std::string Slurp(const std::string& path) {
     std::ifstream in(path);
@@ -70,6 +70,7 @@ class StandInTest : public ::testing::Test {
     EXPECT_EQ(launcher->Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
     return code;
   }
+  TempDir temp_{"quillon-notify-"};
   std::string dir_;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -235,15 +236,14 @@ TEST_F(RegCommandTest, DeleteValuesAndKeys) {
 class RegExportTest : public RegCommandTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillon-reg-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
+  TempDir temp_{"quillon-reg-"};
   std::string dir_;
 };
 

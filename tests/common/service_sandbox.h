@@ -1,5 +1,5 @@
-#ifndef QUILLON_TESTS_PIPE_SERVICE_SANDBOX_H_
-#define QUILLON_TESTS_PIPE_SERVICE_SANDBOX_H_
+#ifndef QUILLON_TESTS_COMMON_SERVICE_SANDBOX_H_
+#define QUILLON_TESTS_COMMON_SERVICE_SANDBOX_H_
 
 #include <sys/types.h>
 
@@ -11,6 +11,7 @@
 
 #include "platform/store.h"
 #include "tests/common/bus_harness.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 
@@ -85,6 +86,7 @@ class ServiceSandbox {
   // Starts TALVENSV with `args` and, when `notify_socket` is not empty, NOTIFY_SOCKET.
   bool StartProgram(const std::vector<std::string>& args, const std::string& notify_socket);
 
+  TempDir temp_{"quillon-sys-"};  // removed last, after the service has ended
   std::string dir_;
   std::unique_ptr<Store> store_;
   // The destructor's body kills the service; then the simulator ends before its bus.
@@ -102,4 +104,4 @@ class ServiceSandbox {
 
 }  // namespace quillon
 
-#endif  // QUILLON_TESTS_PIPE_SERVICE_SANDBOX_H_
+#endif  // QUILLON_TESTS_COMMON_SERVICE_SANDBOX_H_

@@ -1,4 +1,4 @@
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -38,8 +38,7 @@ std::string Slurp(const std::string& path) {
 }  // namespace
 
 ServiceSandbox::ServiceSandbox() {
-  char tmpl[] = "/tmp/quillon-sys-XXXXXX";
-  dir_ = mkdtemp(tmpl);
+  dir_ = temp_.path();
   std::filesystem::copy_file(TALVENSV_PATH, dir_ + "/TALVENSV");
   std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "/RdQueryH.sh");
   setenv("QUILLON_REGISTRY", (dir_ + "/registry.db").c_str(), 1);
@@ -62,8 +61,6 @@ ServiceSandbox::~ServiceSandbox() {
   store_.reset();
   unsetenv("QUILLON_REGISTRY");
   unsetenv("QUILLON_RUNTIME_DIR");
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
 }
 
 void ServiceSandbox::InstallRecordingNotifier(const std::string& name) {
