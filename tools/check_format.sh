@@ -27,8 +27,8 @@ fi
 mapfile -t unclean < <(printf '%s\n' "$out" |
   sed -n 's/^\(.*\):[0-9]*:[0-9]*: warning: code should be clang-formatted.*/\1/p' | sort -u)
 
-echo "clang-format ($("$clang_format" --version | grep -o 'version [0-9.]*')): ${#files[@]} files," \
-  "${#unclean[@]} not formatted"
+version=$("$clang_format" --version | grep -o 'version [0-9.]*')
+echo "clang-format ($version): ${#files[@]} files, ${#unclean[@]} not formatted"
 if ((${#unclean[@]} > 0)); then
   printf '  %s\n' "${unclean[@]}"
   echo "fix with: clang-format -i FILE..."

@@ -4,12 +4,12 @@
 #   tools/run_clang_tidy.sh [BASE]     # BASE: a commit; default below
 #   tools/run_clang_tidy.sh --all      # every file of the build (slow: half an hour on 2 cores)
 #
-# Without BASE: the merge-base with main on a branch, HEAD~1 on main itself (the last commit or
-# merge). Changed means committed since BASE or changed in the work tree. A changed header
-# brings in the .cc file beside it. Files the build does not compile are skipped. Uses the
-# compile commands of the default preset (build/default/compile_commands.json; $TIDY_BUILD_DIR
-# names another build directory), $CLANG_TIDY as the binary and $TIDY_JOBS files at a time
-# (default 2).
+# Without BASE: the merge-base with main on a branch; HEAD~1 on main itself (the last commit or
+# merge) or where there is no main. Changed means committed since BASE or changed in the work
+# tree. A changed header brings in the .cc file beside it. Files the build does not compile are
+# skipped. Uses the compile commands of the default preset (build/default/compile_commands.json;
+# $TIDY_BUILD_DIR names another build directory), $CLANG_TIDY as the binary and $TIDY_JOBS files
+# at a time (default 2).
 # Exit 0 when clang-tidy reports nothing, 1 when it does, 2 when it cannot run.
 set -uo pipefail
 
@@ -36,11 +36,9 @@ if [[ ${1:-} == --all ]]; then
 else
   base=${1:-}
   if [[ -z $base ]]; then
-    if [[ $(git rev-parse --abbrev-ref HEAD) == main ]] || ! git rev-parse -q --verify main >/dev/null; then
-      base=HEAD~1
-    else
-      base=$(git merge-base HEAD main)
-    fi
+    # On main itself (or a checkout of its tip) the merge-base is HEAD: then the last commit.
+    base=$(git merge-base HEAD main 2>/dev/null)
+    if [[ -z $base || $base == $(git rev-parse HEAD) ]]; then base=HEAD~1; fi
   fi
   if ! git rev-parse -q --verify "$base^{commit}" >/dev/null; then
     echo "run_clang_tidy: no commit $base" >&2
@@ -70,7 +68,8 @@ echo "clang-tidy ($("$clang_tidy" --version | grep -o 'version [0-9.]*')): ${#fi
 # Findings in the project's own headers count too (not in build/, which holds generated code).
 header_filter="^$REPO/(platform|common|service|gui|setup|launcher|tools|tests)/"
 printf '%s\0' "${files[@]}" |
-  xargs -0 -n 1 -P "${TIDY_JOBS:-2}" "$clang_tidy" -p "$build_dir" --quiet --header-filter="$header_filter" \
+  xargs -0 -n 1 -P "${TIDY_JOBS:-2}" "$clang_tidy" -p "$build_dir" --quiet \
+    --header-filter="$header_filter" \
     2> >(grep -v -E '^[0-9]+ warnings? (generated|treated as errors)\.$' >&2)
 status=$?
 if ((status != 0)); then
