@@ -9,6 +9,7 @@
 #include "common/kori/kori_client.h"
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
+#include "platform/posix/dbus_kori_transport.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/journal_event_log.h"
 #include "platform/posix/posix_process_launcher.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
   PosixProcessLauncher launcher;
   SystemdServiceManager service_manager;
   // Connects to the KORI server on the system bus only for the length of each operation.
-  KoriClient kori;
+  KoriClient kori(NewDbusKoriTransport());
   // Its handlers call into the host; it is ended first (below), so that no signal arriving
   // while the program winds down reaches an object that is already gone.
   auto service_control = std::make_unique<SystemdServiceControl>();

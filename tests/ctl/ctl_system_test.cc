@@ -14,8 +14,8 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "gui/lifetime_presenter.h"
-#include "gui/testing/recording_prompter.h"
+#include "gui/core/lifetime_presenter.h"
+#include "gui/core/testing/recording_prompter.h"
 #include "platform/date_time.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/posix/system_clock.h"

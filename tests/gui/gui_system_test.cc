@@ -19,8 +19,8 @@
 
 #include "common/init/initializer.h"
 #include "common/settings/schema.h"
-#include "gui/data_init.h"
-#include "gui/testing/recording_prompter.h"
+#include "gui/core/data_init.h"
+#include "gui/core/testing/recording_prompter.h"
 #include "platform/event.h"
 #include "platform/fakes/recorders.h"
 #include "platform/posix/sqlite_store.h"

@@ -19,6 +19,7 @@
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
 #include "platform/fakes/recorders.h"
+#include "platform/posix/dbus_kori_transport.h"
 #include "platform/posix/file_trace_sink.h"
 #include "platform/posix/posix_process_launcher.h"
 #include "platform/posix/sqlite_store.h"
@@ -160,7 +161,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
 TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
   InstallRaidTool();
   StartSim({"--cabinet=3", "--model=QX-9000 cabinet", "--seconds=18036000", "--psu=1"});
-  KoriClient kori;
+  KoriClient kori(NewDbusKoriTransport());
   double ms = 0;
   HardwareFacts facts = RunStep(&kori, &ms);
   std::printf("Hardware step against the simulator, RAID script included: %.1f ms\n", ms);
@@ -209,7 +210,7 @@ TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
 TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
   NoRaidTool();
   StartSim({"--status=0xE000:1", "--status=0x0500:7"});
-  KoriClient kori;
+  KoriClient kori(NewDbusKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.raid_batteries, -1);
   EXPECT_EQ(facts.kori_status, 1);
@@ -229,7 +230,7 @@ TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
 TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
   NoRaidTool();
   StartSim({"--hang=0xE001"});
-  KoriClient kori(300000);  // 0.3 s per bus call
+  KoriClient kori(NewDbusKoriTransport(), 300000);  // 0.3 s per bus call
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.kori_status, kKoriStatusNotCompleted);
   EXPECT_EQ(Dword(kRootKey, "KoriEnable"), 0u);
@@ -241,7 +242,7 @@ TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
 TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
   NoRaidTool();
   StartSim({"--vanish=0xE204"});
-  KoriClient kori;
+  KoriClient kori(NewDbusKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.cabinet_number, 0u);
   EXPECT_EQ(facts.kori_status, kKoriNoConnection);
@@ -261,7 +262,7 @@ TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
 TEST_F(HardwareStartTest, TimingOfTheWholeStep) {
   InstallRaidTool();
   StartSim({});
-  KoriClient kori;
+  KoriClient kori(NewDbusKoriTransport());
   RunStep(&kori);
   std::vector<double> ms;
   for (int i = 0; i < 15; ++i) {

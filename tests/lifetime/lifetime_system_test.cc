@@ -15,9 +15,9 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "gui/lifetime_dialog.h"
-#include "gui/testing/qt_environment.h"
-#include "gui/testing/recording_prompter.h"
+#include "gui/core/testing/recording_prompter.h"
+#include "gui/widgets/lifetime_dialog.h"
+#include "gui/widgets/testing/qt_environment.h"
 #include "platform/posix/system_clock.h"
 #include "tests/pipe/service_sandbox.h"
 
