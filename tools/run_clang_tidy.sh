@@ -2,7 +2,7 @@
 # Runs clang-tidy with the repository's .clang-tidy on the C++ files changed since BASE.
 #
 #   tools/run_clang_tidy.sh [BASE]     # BASE: a commit; default below
-#   tools/run_clang_tidy.sh --all      # every file of the build (slow: half an hour on 2 cores)
+#   tools/run_clang_tidy.sh --all      # every file of the build (about ten minutes on 2 idle cores)
 #
 # Without BASE: the merge-base with main on a branch; HEAD~1 on main itself (the last commit or
 # merge) or where there is no main. Changed means committed since BASE or changed in the work
