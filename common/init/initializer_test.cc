@@ -127,7 +127,7 @@ TEST_F(InitializerTest, SetupOnAFreshStoreWithoutIniWritesEveryDefault) {
   EXPECT_EQ(type, ValueType::kSz);
   EXPECT_EQ(data, std::string(1, '\0'));
   ASSERT_EQ(store_.GetValue(kRootKey, "V/L", &type, &data), kOk);
-  EXPECT_EQ(data, std::string("N/A\0", 4));
+  EXPECT_EQ(data, std::string("N/A", 4));
   ASSERT_EQ(store_.GetValue(kLimitKey, "RAID", &type, &data), kOk);
   EXPECT_EQ(type, ValueType::kDword);
   EXPECT_EQ(data, std::string("\xa8\x66\0\0", 4));  // 26280 little-endian
