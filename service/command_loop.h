@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/wire/pipe_format.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
 #include "service/worker.h"

@@ -1,6 +1,5 @@
 #include "service/limit_check.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,7 +15,6 @@ namespace {
 constexpr uint32_t kDefaultNotifyDaysPre = 3;
 constexpr uint32_t kDefaultNotifyDays = 30;
 constexpr int kCountedKinds[] = {kCpuFan, kPsu, kCaisFan};
-constexpr char kHeared[] = "Heared.";
 
 // A repeat is due when the stored date (ten characters, a valid date, taken at midnight)
 // plus `days` lies before now. Any other stored text stops the repeats until a reset.
@@ -46,10 +44,10 @@ LimitCheckEngine::LimitCheckEngine(Store* store, Clock* clock, TraceLog* trace, 
 void LimitCheckEngine::Cycle(int reason) { RunCycle(reason, nullptr, 0); }
 
 void LimitCheckEngine::OnPartsChanged(const char* request, size_t size,
-                                      char reply[kPartsChangedReplySize]) {
+                                      char reply[kPipeRecordSize]) {
   RunCycle(kCyclePartsChanged, request, size);
-  std::memset(reply, 0, kPartsChangedReplySize);
-  std::memcpy(reply, kHeared, sizeof(kHeared));
+  std::memset(reply, 0, kPipeRecordSize);
+  std::memcpy(reply, kPartsChangedReply, sizeof(kPartsChangedReply));
 }
 
 void LimitCheckEngine::RunCycle(int reason, const char* request, size_t size) {
@@ -141,9 +139,8 @@ void LimitCheckEngine::StatusEntry(const char* today) {
 
 void LimitCheckEngine::PartsChangedSteps(const char* request, size_t size) {
   if (request == nullptr) return;
-  const size_t received = std::min<size_t>(size, kNotifyCount);
-  for (size_t i = 0; i < received; ++i) {
-    if (request[i] == '1') ClearSlot(static_cast<int>(i));
+  for (int i = 0; i < kNotifyCount; ++i) {
+    if (PartFlagged(request, size, i)) ClearSlot(i);
   }
 }
 

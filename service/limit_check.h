@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/settings/schema.h"
+#include "common/wire/pipe_format.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/store.h"
@@ -19,9 +20,6 @@ class TraceLog;
 inline constexpr int kCycleStart = 0;         // once, when the worker starts
 inline constexpr int kCyclePartsChanged = 1;  // a request arrived on ORNAPartsChange
 inline constexpr int kCycleInterval = 2;      // the check interval passed without a request
-
-// Size of the parts-changed reply record.
-inline constexpr size_t kPartsChangedReplySize = 128;
 
 // The lifetime check of the service: counts the running hours of the hour-counted parts,
 // decides for each of the 20 monitored parts whether it is in its pre-warning window or past
@@ -57,8 +55,8 @@ class LimitCheckEngine {
   // notification flags, dates and pre-warning stop flag are cleared and its base data re-read
   // from the store). Nothing past `size` bytes is read and no terminating zero is needed.
   // Then runs the common passes as a reason-1 cycle and fills all 128 bytes of `reply` with
-  // the text "Heared." and zeros.
-  void OnPartsChanged(const char* request, size_t size, char reply[kPartsChangedReplySize]);
+  // the text kPartsChangedReply ("Heared.") and zeros.
+  void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]);
 
   // The in-memory lifetime data, for tests and diagnostics.
   const LifetimeRecord& lifetime() const { return rec_; }

@@ -112,8 +112,8 @@ std::string TempDatabase() {
 
 void RunReason(benchmark::State& state, Store* store, int reason) {
   Bench bench(store);
-  const char request[24] = "10000000000000000000000";
-  char reply[kPartsChangedReplySize];
+  const char request[kPartsChangedRequestSize] = "10000000000000000000000";
+  char reply[kPipeRecordSize];
   for (auto _ : state) {
     if (reason == kCyclePartsChanged) {
       bench.engine->OnPartsChanged(request, sizeof(request), reply);

@@ -154,7 +154,7 @@ TEST_F(LimitCheckOrderTest, PreWarningOfOnePartComesBeforeTheLimitOfAnother) {
   std::string request(20, '0');
   request[kNotifyCpuFan] = '1';
   request[kNotifyUps] = '1';
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
   seq_.entries.clear();
   Engine().OnPartsChanged(request.data(), request.size(), reply);
   const std::vector<std::string> changed = {

@@ -192,7 +192,7 @@ TEST_F(LimitCheckTest, FailingStoreLeavesDefaultsAndNeverStopsACycle) {
   failing.FailAll(kErrorRegistryIo);
   rig_.Engine().Cycle(kCycleStart);  // nothing read: no part is known
   rig_.Engine().Cycle(kCycleInterval);
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
   rig_.Engine().OnPartsChanged("1", 1, reply);
   EXPECT_STREQ(reply, "Heared.");
   EXPECT_EQ(Launches(), 0);
@@ -375,7 +375,7 @@ TEST_F(LimitCheckTest, EmptyRequestChangesNothingButFirstNoticesFire) {
   const int writes = rig_.store.write_count();
   auto request = std::make_unique<char[]>(20);
   std::memset(request.get(), '0', 20);  // twenty "0", no terminating zero
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
   rig_.Engine().OnPartsChanged(request.get(), 20, reply);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
@@ -435,7 +435,7 @@ TEST_F(LimitCheckTest, RequestIsNeverReadPastTheBytesReceived) {
     rig_.store.SetDword(kNotifyDonePreStopKey, NotifyFlagName(i), 1);
   }
   rig_.Engine().Cycle(kCycleStart);
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
 
   std::memset(reply, 'x', sizeof(reply));
   rig_.Engine().OnPartsChanged(nullptr, 0, reply);

@@ -104,15 +104,13 @@ struct EngineRig {
   uint32_t PreFlag(int index) { return store.GetDword(kNotifyDonePreKey, NotifyFlagName(index)); }
   std::string PreDate(int index) { return store.GetText(kNotifyDonePreKey, NotifyDateName(index)); }
 
-  // Sends a parts-changed request of the GUI's form: 23 characters "0" or "1" and a zero,
-  // "1" at each listed NotifyIndex. Returns the reply text.
+  // Sends a parts-changed request of the GUI's form that flags each listed NotifyIndex.
+  // Returns the reply text.
   std::string PartsChanged(std::initializer_list<int> indices) {
-    char request[24];
-    for (int i = 0; i < 23; ++i) request[i] = '0';
-    request[23] = '\0';
-    for (int i : indices) request[i] = '1';
-    char reply[kPartsChangedReplySize];
-    Engine().OnPartsChanged(request, sizeof(request), reply);
+    PartsChangedRequest request = NoPartsChanged();
+    for (int i : indices) FlagPartChanged(i, &request);
+    char reply[kPipeRecordSize];
+    Engine().OnPartsChanged(request.data(), request.size(), reply);
     return std::string(reply);
   }
 

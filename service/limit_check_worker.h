@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/wire/pipe_format.h"
 #include "platform/event.h"
 #include "service/worker.h"
 

@@ -52,7 +52,7 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
       0, std::make_shared<LimitCheckWorker>(&trace, &store, 1, stop, MakeLimitCheckCycles(env, 1)));
   table.StartWorker(0, WorkerTable::Origin::kServiceStart);
 
-  const std::string request = std::string(23, '0') + '\0';
+  const PartsChangedRequest request = NoPartsChanged();
   char reply[kPipeRecordSize];
   size_t got = 0;
   // The first call also waits for the worker's pipe to appear.

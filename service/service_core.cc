@@ -3,6 +3,7 @@
 #include "common/log/event_report.h"
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
+#include "common/wire/pipe_format.h"
 #include "platform/event_log.h"
 #include "service/command_loop.h"
 #include "service/limit_check_cycles.h"

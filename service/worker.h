@@ -13,13 +13,6 @@ namespace quillon {
 
 class TraceLog;
 
-// Names of the service's two pipes below the runtime directory.
-inline constexpr char kCommandPipeName[] = "ORNA_PIPE";
-inline constexpr char kPartsChangePipeName[] = "ORNAPartsChange";
-
-// Size of every request buffer and reply record on both pipes.
-inline constexpr size_t kPipeRecordSize = 128;
-
 // The base of every worker: up to two named pipes that the worker's thread creates and
 // releases, a stop event given by the service, and the virtual run operations. A worker
 // object is shared between the service and its thread, so it outlives a thread that does not

@@ -40,10 +40,12 @@ int WorkerTable::StartWorker(int index, Origin origin) {
     return 0;
   }
   if (e.worker == nullptr || e.stop_event == nullptr) return 0;
-  e.thread = WorkerThread::CreateSuspended(e.worker);
+  e.thread = thread_maker_(e.worker);
   e.stop_event->Reset();
   if (e.thread == nullptr) {
     if (origin == Origin::kCommand) {
+      // "faled." is the system's own text for a start by command, kept as the readers of the
+      // trace log expect it: do not correct its spelling.
       trace_->Tracef("CreateHandle %ld/%ld faled.", number, 1L);
     } else {
       trace_->Tracef("CreateHandle %ld/%ld failed.", number, 1L);

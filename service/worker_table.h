@@ -65,6 +65,11 @@ class WorkerTable {
   uint32_t stop_wait_ms() const { return stop_wait_ms_; }
   void set_stop_wait_ms(uint32_t ms) { stop_wait_ms_ = ms; }
 
+  // What StartWorker makes its threads with: WorkerThread::CreateSuspended unless changed. A
+  // maker that returns null stands for a system that cannot create a thread.
+  using ThreadMaker = std::unique_ptr<WorkerThread> (*)(std::shared_ptr<Worker> worker);
+  void set_thread_maker(ThreadMaker maker) { thread_maker_ = maker; }
+
   // Releases the entry at `index`: forgets its stop event, its thread (letting a running one
   // go) and its worker.
   void Release(int index);
@@ -83,6 +88,7 @@ class WorkerTable {
   TraceLog* trace_;
   std::shared_ptr<Event> terminate_;
   uint32_t stop_wait_ms_ = kWorkerStopWaitMs;
+  ThreadMaker thread_maker_ = &WorkerThread::CreateSuspended;
   Entry entries_[kSize];
 };
 

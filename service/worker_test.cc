@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/wire/pipe_format.h"
 #include "service/worker_table.h"
 #include "service/worker_test_util.h"
 
@@ -27,7 +28,7 @@ TEST(WorkerTest, ThreadEntryCreatesAndReleasesItsPipes) {
   EXPECT_EQ(w.ThreadEntry(), 5);
   EXPECT_TRUE(w.saw_pipe);
   EXPECT_EQ(w.pipe(0), nullptr);
-  EXPECT_FALSE(std::filesystem::exists(f.runtime_dir + "/ORNAPartsChange"));
+  EXPECT_FALSE(std::filesystem::exists(f.runtime_dir + "/" + kPartsChangePipeName));
 
   // A pipe that cannot be made is traced and the run is skipped.
   PipeWorker bad(&f.trace, stop, std::string(200, 'x'));
@@ -72,6 +73,23 @@ TEST(WorkerTest, StartStopAndQueryWithTheirTraceLines) {
   // The trace order: the creation line comes before anything the worker does.
   auto lines = f.sink.messages();
   EXPECT_EQ(lines.front(), "Thread 1 is already stopping.");
+}
+
+// A start that gets no thread is traced with the system's own texts, "faled." (sic) for a start
+// by command and "failed." for the start at service start, and records nothing.
+TEST(WorkerTest, AStartWithoutAThreadIsTracedAsTheSystemSpellsIt) {
+  TraceFixture f;
+  WorkerTable table(&f.trace, std::make_shared<Event>());
+  auto stop = std::make_shared<Event>();
+  table.SetStopEvent(0, stop);
+  table.SetWorker(0, std::make_shared<WaitingWorker>(&f.trace, stop));
+  table.set_thread_maker([](std::shared_ptr<Worker>) { return std::unique_ptr<WorkerThread>(); });
+
+  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kCommand), 0);
+  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kServiceStart), 0);
+  EXPECT_EQ(f.sink.messages(),
+            (std::vector<std::string>{"CreateHandle 1/1 faled.", "CreateHandle 1/1 failed."}));
+  EXPECT_FALSE(table.thread_recorded(0));
 }
 
 TEST(WorkerTest, StopGivesUpOnTerminateAndOutlivingWorkerIsSafe) {

@@ -1,15 +1,11 @@
 #include "gui/core/data_init.h"
 
-#include "platform/pipe.h"
+#include "common/wire/pipe_client.h"
+#include "platform/event.h"
 
 namespace quillon::gui {
 
-Status ProbeServicePipe() {
-  char request[kProbeSize] = "02";
-  char reply[kProbeSize];
-  size_t received = 0;
-  return CallNamedPipe("ORNA_PIPE", request, sizeof request, reply, sizeof reply, &received);
-}
+Status ProbeServicePipe() { return ProbeService(kWaitInfinite); }
 
 void DataInitialisation::Run(int language) const {
   const std::string program_dir = system->ProgramDirectory();

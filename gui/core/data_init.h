@@ -17,12 +17,9 @@ inline constexpr TextPair kServiceRunning = {
     "TALVENサービスが稼動中には登録データの初期化はできません。",
     "TALVEN-Service is running. so can not initialize data."};
 
-// The 128-byte status query "02" (worker 0, query) sent to find out whether the service runs.
-inline constexpr size_t kProbeSize = 128;
-
-// Sends the status query on the service's command pipe ORNA_PIPE and waits for the reply
-// without a time limit. 0 when the service answered (it is running); the pipe call's status
-// otherwise (kErrorNotFound when no service serves the pipe).
+// Sends the status query on the service's command pipe ORNA_PIPE (common/wire/pipe_client.h)
+// and waits for the reply without a time limit. 0 when the service answered (it is running);
+// the pipe call's status otherwise (kErrorNotFound when no service serves the pipe).
 Status ProbeServicePipe();
 
 // The maintenance action "initialise all data", free of widgets. Every outside effect comes in

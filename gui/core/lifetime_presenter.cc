@@ -5,7 +5,8 @@
 
 #include "common/lifetime/slot_rules.h"
 #include "common/settings/settings.h"
-#include "platform/pipe.h"
+#include "common/wire/pipe_client.h"
+#include "platform/event.h"
 
 namespace quillon::gui {
 namespace {
@@ -13,14 +14,11 @@ namespace {
 // The PSU snapshot value after a toggle: the row then counts as changed unless the operator
 // happens to save exactly this number.
 constexpr uint32_t kPsuToggledSnapshot = 100000;
-constexpr char kPartsChangedPipe[] = "ORNAPartsChange";
 
 }  // namespace
 
 Status SendPartsChangedOverPipe(const char* request, size_t size) {
-  char reply[kPartsChangedReplyBytes] = {};
-  size_t received = 0;
-  return CallNamedPipe(kPartsChangedPipe, request, size, reply, sizeof reply, &received);
+  return SendPartsChanged(request, size, kWaitInfinite, nullptr);
 }
 
 int RunningNotifyIndex(int row) {
@@ -40,10 +38,7 @@ LifetimePresenter::LifetimePresenter(Store* store, Prompter* prompter, PsuProgra
       prompter_(prompter),
       psu_(psu),
       sender_(std::move(sender)),
-      language_(language) {
-  request_.fill('0');
-  request_.back() = '\0';
-}
+      language_(language) {}
 
 void LifetimePresenter::Open() {
   server_hours_ = 0;
@@ -165,8 +160,7 @@ bool LifetimePresenter::TogglePsu() {
 }
 
 LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
-  request_.fill('0');
-  request_.back() = '\0';
+  request_ = NoPartsChanged();
 
   // Running rows and the server field.
   uint8_t running_mask[kPartRows] = {};
@@ -183,7 +177,7 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
     }
     running_mask[row] = changed ? 1 : 0;
     running_changed |= changed;
-    if (changed) request_[RunningNotifyIndex(row)] = '1';
+    if (changed) FlagPartChanged(RunningNotifyIndex(row), &request_);
   }
   form->running_alert[kRowServer] = false;
   rec_.current[kServerSlot] = form->running[kRowServer];
@@ -219,7 +213,7 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
     date_mask[row] = changed ? 1 : 0;
     date_changed |= changed;
     date_over |= form->date_alert[row];
-    if (changed) request_[DateNotifyIndex(row)] = '1';
+    if (changed) FlagPartChanged(DateNotifyIndex(row), &request_);
   }
 
   // Acknowledgements are written at once, before the question.

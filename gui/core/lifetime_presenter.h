@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/settings/schema.h"
+#include "common/wire/pipe_format.h"
 #include "gui/core/captions.h"
 #include "gui/core/prompter.h"
 #include "platform/status.h"
@@ -34,17 +35,12 @@ inline constexpr int32_t kServerFieldLimit = 2147483647;
 inline constexpr uint32_t kMaxRunningHours = 99999;
 inline constexpr uint32_t kMaxServerHours = 9999999;
 
-// The parts-changed request: 23 digits "0"/"1" by NotifyIndex, then a zero byte.
-inline constexpr size_t kPartsChangedRequestSize = 24;
-// The reply buffer of the request (its contents are not looked at).
-inline constexpr size_t kPartsChangedReplyBytes = 128;
-
 // Sends one parts-changed request of `size` bytes to the service and waits for its reply.
 // 0 when the service replied.
 using PartsChangedSender = std::function<Status(const char* request, size_t size)>;
 
-// The real sender: one call of the pipe ORNAPartsChange (waiting while it is busy), the reply
-// read into 128 bytes and ignored. 0 on success; the pipe call's status otherwise.
+// The real sender: one call of the pipe ORNAPartsChange (common/wire/pipe_client.h) without a
+// time limit, the reply ignored. 0 on success; the pipe call's status otherwise.
 Status SendPartsChangedOverPipe(const char* request, size_t size);
 
 // The PSU monitoring values that live for the whole GUI run, shared by every opening of the
@@ -149,8 +145,8 @@ class LifetimePresenter {
   // cleared in it.
   SaveResult Save(LifetimeForm* form);
 
-  // The request the last Save built (also when it was not sent), 24 bytes.
-  const std::array<char, kPartsChangedRequestSize>& last_request() const { return request_; }
+  // The request the last Save built (also when it was not sent).
+  const PartsChangedRequest& last_request() const { return request_; }
 
  private:
   Store* store_;
@@ -166,7 +162,7 @@ class LifetimePresenter {
   std::array<bool, kNotifyCount> confirm_enabled_{};
   std::array<bool, kNotifyCount> confirm_ticked_{};
   PsuToggle toggle_ = PsuToggle::kNone;
-  std::array<char, kPartsChangedRequestSize> request_{};
+  PartsChangedRequest request_ = NoPartsChanged();
 };
 
 // NotifyIndex of running row `row` (kRowCpuFan..kRowCaisFan) and of install-date row `row`.

@@ -235,7 +235,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
   gui::LifetimePresenter presenter(
       &rig.store, &prompter, &psu,
       [&rig](const char* request, size_t size) {
-        char reply[kPartsChangedReplySize];
+        char reply[kPipeRecordSize];
         rig.Engine().OnPartsChanged(request, size, reply);
         return kOk;
       },
