@@ -23,7 +23,8 @@ endfunction()
 # linked with quillon_test_support as the tests are.
 function(quillon_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  if(BUILD_TESTING AND benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_FUZZ)
+  if(BUILD_TESTING AND benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_TSAN
+     AND NOT QUILLON_FUZZ)
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS} quillon_test_support benchmark::benchmark)
     add_dependencies(benchmarks ${name})

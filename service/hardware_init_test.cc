@@ -153,7 +153,8 @@ TEST_F(HardwareInitTest, CabinetNumberOnThirdTry) {
     return kOk;
   };
   struct Flaky : public KoriTransport {
-    Flaky(std::shared_ptr<FakeKoriServer> s, int* tries) : inner(s), server(s), tries(tries) {}
+    Flaky(const std::shared_ptr<FakeKoriServer>& s, int* tries)
+        : inner(s), server(s), tries(tries) {}
     void SetConnectTimeout(uint64_t usec) override { inner.SetConnectTimeout(usec); }
     int Open() override {
       server->present = ++*tries >= 3;

@@ -71,7 +71,7 @@ class ServiceHostTest : public ::testing::Test {
     return *host_;
   }
 
-  int RunMain(std::vector<std::string> args) { return MakeHost().Main(args); }
+  int RunMain(const std::vector<std::string>& args) { return MakeHost().Main(args); }
 
   std::string InstallDate() { return store_.GetText(kRootKey, "InstallDate", ""); }
 

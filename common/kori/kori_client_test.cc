@@ -146,9 +146,10 @@ TEST_F(KoriClientTest, CabinetNumberFallsBackToCommandWithExactlyTwoBytes) {
   client().Disconnect();
 
   // A 3-byte or empty answer, or a failing one, keeps the number; so does a status other than 0.
-  for (auto answer : {FakeKoriServer::Answer{{7, 0, 0}}, FakeKoriServer::Answer{{}},
-                      FakeKoriServer::Answer{{7, 0}, {4}}, FakeKoriServer::Answer{{7, 0}, {}},
-                      FakeKoriServer::Answer{{7, 0}, {0}, 5}}) {
+  for (const auto& answer :
+       {FakeKoriServer::Answer{{7, 0, 0}}, FakeKoriServer::Answer{{}},
+        FakeKoriServer::Answer{{7, 0}, {4}}, FakeKoriServer::Answer{{7, 0}, {}},
+        FakeKoriServer::Answer{{7, 0}, {0}, 5}}) {
     server_->answers[kKoriCmdCabinetNumber] = answer;
     ASSERT_EQ(client().Connect(), 0);
     EXPECT_EQ(client().cabinet_number(), 0x0102);

@@ -26,7 +26,7 @@ class FailingStore : public Store {
   void set_rule(Rule rule) { rule_ = std::move(rule); }
   // Fails every operation `op` (any op when empty) on a value whose name matches
   // `name` (any name when empty), case-insensitively, with `status`.
-  void FailOn(std::string op, std::string name, Status status);
+  void FailOn(const std::string& op, const std::string& name, Status status);
   // Fails every operation with `status` (0 heals the store).
   void FailAll(Status status);
   int failures() const { return failures_; }

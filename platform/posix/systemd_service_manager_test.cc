@@ -30,7 +30,6 @@ namespace quillon {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
