@@ -1,7 +1,8 @@
 # Shared helpers for the project's CMake files.
 
 # quillon_test(NAME SOURCES a_test.cc ... LIBS lib ...)
-# A GoogleTest executable registered with CTest under NAME, labelled "unit".
+# A GoogleTest executable registered with CTest under NAME, labelled "unit", linked with the
+# shared test support of tests/common (quillon_test_support).
 # Without BUILD_TESTING nothing is made; callers that set properties of the test guard them.
 function(quillon_test name)
   if(NOT BUILD_TESTING)
@@ -15,7 +16,8 @@ function(quillon_test name)
     endif()
   endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quillon_test_support GTest::gtest GTest::gmock
+                                        GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_LABELS)
     set(T_LABELS unit)
@@ -23,12 +25,14 @@ function(quillon_test name)
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
 endfunction()
 
-# quillon_benchmark(NAME SOURCES ... LIBS ...): a Google Benchmark program, not run by CTest.
+# quillon_benchmark(NAME SOURCES ... LIBS ...): a Google Benchmark program, not run by CTest,
+# linked with quillon_test_support as the tests are.
 function(quillon_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  if(BUILD_TESTING AND benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_FUZZ)
+  if(BUILD_TESTING AND benchmark_FOUND AND NOT QUILLON_SANITIZE AND NOT QUILLON_TSAN
+     AND NOT QUILLON_FUZZ)
     add_executable(${name} ${B_SOURCES})
-    target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+    target_link_libraries(${name} PRIVATE ${B_LIBS} quillon_test_support benchmark::benchmark)
     add_dependencies(benchmarks ${name})
   endif()
 endfunction()

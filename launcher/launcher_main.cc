@@ -1,12 +1,13 @@
 // TALVENST: starts the product's start-up program TALVENSU from its own directory and ends at
 // once. The command line is ignored and the exit code is always 0.
+#include <memory>
+
 #include "launcher/launcher.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/posix_system_info.h"
+#include "platform/platform.h"
 
 int main() {
-  quillon::PosixSystemInfo system;
-  quillon::PosixProcessLauncher launcher;
-  quillon::LaunchStartUpProgram(&system, &launcher);
+  std::unique_ptr<quillon::SystemInfo> system = quillon::NewSystemInfo();
+  std::unique_ptr<quillon::ProcessLauncher> launcher = quillon::NewProcessLauncher();
+  quillon::LaunchStartUpProgram(system.get(), launcher.get());
   return 0;
 }

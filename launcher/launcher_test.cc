@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 
 namespace quillon {

@@ -8,11 +8,22 @@
 
 namespace quillon {
 
-// Something a wait can watch: on Linux a file descriptor that becomes readable when the object
-// is signalled (an event, a listening socket with a client in its queue, a connected socket
-// with a message).
-using Waitable = int;
-inline constexpr Waitable kInvalidWaitable = -1;
+// Something a wait can watch: an event, a pipe server with a client to serve, a thread that has
+// ended, a process. A small copyable name for an object that its owner keeps alive; only the
+// OS backend makes one or looks inside (through NativeWaitable, which each backend defines).
+// The default value is the invalid object, kInvalidWaitable.
+class Waitable {
+ public:
+  constexpr Waitable() = default;
+  friend constexpr bool operator==(const Waitable&, const Waitable&) = default;
+
+ private:
+  friend class NativeWaitable;
+  explicit constexpr Waitable(intptr_t handle) : handle_(handle) {}
+
+  intptr_t handle_ = -1;
+};
+inline constexpr Waitable kInvalidWaitable{};
 
 // Time-out meaning "wait for ever".
 inline constexpr uint32_t kWaitInfinite = 0xFFFFFFFF;
@@ -25,14 +36,14 @@ inline constexpr int kWaitFailed = -2;
 // is reset. Thread-safe; any thread may set, reset or wait. Not copyable.
 class Event {
  public:
-  // Creates the event, not signalled. When the system refuses (descriptor limit), valid() is
+  // Creates the event, not signalled. When the system refuses (handle limit), valid() is
   // false and every operation fails.
   Event();
   ~Event();
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
 
-  bool valid() const { return fd_ >= 0; }
+  bool valid() const { return handle_ != kInvalidWaitable; }
 
   // Signals the event. 0 on success, kErrorInvalidHandle for an invalid event.
   Status Set();
@@ -41,10 +52,11 @@ class Event {
   // True while the event is signalled; never blocks.
   bool IsSet() const;
   // The object to hand to WaitAny; kInvalidWaitable for an invalid event.
-  Waitable waitable() const { return fd_; }
+  Waitable waitable() const { return handle_; }
 
  private:
-  int fd_;
+  // The OS object the event is; the event owns it.
+  Waitable handle_;
 };
 
 // Waits until at least one of `objects` is signalled or `timeout_ms` milliseconds have passed

@@ -1,12 +1,10 @@
 #ifndef QUILLON_PLATFORM_PIPE_H_
 #define QUILLON_PLATFORM_PIPE_H_
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/event.h"
 #include "platform/status.h"
@@ -30,7 +28,7 @@ inline constexpr size_t kPipeMaxClients = 32;
 // that group exists) may connect.
 //
 // Not thread-safe: one thread owns the server. Destroying it closes the pipe, every held
-// client and its name, so clients still waiting fail.
+// client and its name, so clients still waiting fail. Each OS backend implements it.
 class PipeServer {
  public:
   // Creates the pipe `name` and starts listening; a client taken in has `request_timeout_ms`
@@ -41,14 +39,14 @@ class PipeServer {
   static std::unique_ptr<PipeServer> Create(const std::string& name, Status* status,
                                             uint32_t request_timeout_ms = kPipeRequestTimeoutMs);
 
-  ~PipeServer();
+  virtual ~PipeServer() = default;
   PipeServer(const PipeServer&) = delete;
   PipeServer& operator=(const PipeServer&) = delete;
 
   // Signalled (readable) while there may be a client to serve: one waits in the listen queue,
   // a held client has sent its request or gone, or a held client's request time is up. Wait
   // on it with WaitAny together with events, then call Accept.
-  Waitable ready_waitable() const { return epoll_fd_; }
+  virtual Waitable ready_waitable() const = 0;
 
   // Without blocking, takes the clients waiting in the listen queue in (up to
   // kPipeMaxClients held) and makes the first held client that is ready to be served the
@@ -56,10 +54,10 @@ class PipeServer {
   // 0 on success; kErrorTimeout when no held client is ready yet; kErrorPipeBusy when a
   // client is already connected (disconnect it first); another status when the system fails
   // and no client is ready.
-  Status Accept();
+  virtual Status Accept() = 0;
 
   // True while a client is connected.
-  bool connected() const { return conn_fd_ >= 0; }
+  virtual bool connected() const = 0;
 
   // Reads the current client's next message into buffer[0..size). Waits until it arrives, the
   // client goes away, `abort` (when given) is signalled, `timeout_ms` has passed, or the
@@ -68,50 +66,22 @@ class PipeServer {
   // message is dropped). 0 on success; kErrorMoreData when the message was cut to size;
   // kErrorReadFault when the client sent a 0-byte message, closed, or failed; kErrorTimeout;
   // kErrorInvalidHandle when no client is connected; kErrorInvalidFunction when aborted.
-  Status Read(void* buffer, size_t size, size_t* received, const Event* abort = nullptr,
-              uint32_t timeout_ms = kWaitInfinite);
+  virtual Status Read(void* buffer, size_t size, size_t* received, const Event* abort = nullptr,
+                      uint32_t timeout_ms = kWaitInfinite) = 0;
 
   // Sends `size` bytes as one message to the current client. 0 when the whole message was
   // sent; kErrorInvalidHandle when no client is connected; kErrorWriteFault when the client
   // has gone.
-  Status Write(const void* data, size_t size);
+  virtual Status Write(const void* data, size_t size) = 0;
 
   // Ends the current connection (nothing happens when none). The next client may be accepted.
-  void Disconnect();
+  virtual void Disconnect() = 0;
 
   // The socket path ("/run/quillon/ORNA_PIPE").
-  const std::string& path() const { return path_; }
+  virtual const std::string& path() const = 0;
 
- private:
-  using Deadline = std::chrono::steady_clock::time_point;
-  struct Held {
-    int fd;
-    Deadline deadline;
-  };
-
-  PipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd, int timer_fd,
-             uint32_t request_timeout_ms);
-
-  // Accepts queued clients until the queue is empty or kPipeMaxClients are held; 0, or the
-  // status of an accept that failed.
-  Status TakeInQueued();
-  // Index in held_ of the first client ready to be served, or -1.
-  int FirstReady() const;
-  // Watches the listen queue only while there is room, and sets the timer to the earliest
-  // request time of the held clients.
-  void Rearm();
-
-  std::string path_;
-  int listen_fd_;
-  int lock_fd_;
-  int epoll_fd_;
-  int timer_fd_;
-  std::chrono::milliseconds request_timeout_;
-  bool request_timeout_infinite_;
-  bool watching_listen_ = true;
-  std::vector<Held> held_;
-  int conn_fd_ = -1;
-  Deadline conn_deadline_{};
+ protected:
+  PipeServer() = default;
 };
 
 // The one-shot client: connects to the pipe `name` (waiting in the queue while the server is

@@ -63,7 +63,8 @@ class ServiceManager {
   virtual Status Start(const std::string& name) = 0;
 
   // Sends the stop control and returns without waiting for the stop. 0 when the control was
-  // accepted (the service is stopping); kErrorServiceNotActive when the service does not run.
+  // accepted (the service is stopping); kErrorServiceNotActive when the service does not run;
+  // kErrorServiceCannotAcceptControl when it is already stopping.
   virtual Status Stop(const std::string& name) = 0;
 
   // The current state of the service in *state (untouched on failure).

@@ -1,6 +1,7 @@
 #ifndef QUILLON_PLATFORM_SINGLE_INSTANCE_H_
 #define QUILLON_PLATFORM_SINGLE_INSTANCE_H_
 
+#include <memory>
 #include <string>
 
 #include "platform/status.h"
@@ -23,13 +24,16 @@ class SingleInstance {
   // file cannot be opened or locked (nothing is held then).
   Status Acquire();
   // True once Acquire succeeded; the claim is given up by the destructor.
-  bool owner() const { return fd_ >= 0; }
+  bool owner() const { return claim_ != nullptr; }
   // The lock file's path.
   std::string path() const;
 
  private:
+  // The OS's hold on the name while this object owns it; the backend defines it.
+  class Claim;
+
   std::string name_;
-  int fd_ = -1;
+  std::unique_ptr<Claim> claim_;
 };
 
 }  // namespace quillon

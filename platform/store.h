@@ -28,6 +28,15 @@ struct StoreValue {
   std::string data;  // raw bytes: DWORD (QWORD) little-endian 4 (8) bytes; texts with zeros
 };
 
+// True when `key` is a well-formed key path: the empty path (the root key) or components
+// joined by single backslashes, none of them empty (no leading, trailing or doubled
+// backslash). Every Store refuses any other path with kErrorBadPathname.
+inline bool IsValidKeyPath(std::string_view key) {
+  if (key.empty()) return true;
+  if (key.front() == '\\' || key.back() == '\\') return false;
+  return key.find("\\\\") == std::string_view::npos;
+}
+
 // One value of a multi-value write (Store::SetValues). The views must stay valid for the call.
 struct StoreWrite {
   std::string_view key;
@@ -39,7 +48,9 @@ struct StoreWrite {
 // The settings store: a tree of keys below HKEY_LOCAL_MACHINE, written as full paths with
 // backslashes ("SOFTWARE\Morvath\TALVEN\LifeTime\Current"), each key holding named values of a
 // registry type. Key and value names match without regard to ASCII case. A key path never has
-// a leading or trailing backslash; callers pass it as written.
+// a leading or trailing backslash; callers pass it as written. The root key is the empty path:
+// it always exists, holds values like any key, and cannot be deleted. Every operation given a
+// malformed key path (see IsValidKeyPath) returns kErrorBadPathname and changes nothing.
 //
 // Every operation is atomic: a value is either wholly written or not at all, even if the
 // process dies in the middle. Implementations are safe to call from several threads and
@@ -73,7 +84,8 @@ class Store {
   // 0 when the key exists, kErrorNotFound when not, another status when the store fails.
   virtual Status KeyExists(std::string_view key) = 0;
 
-  // Deletes a key with all its values and subkeys. kErrorNotFound when it does not exist.
+  // Deletes a key with all its values and subkeys. kErrorNotFound when it does not exist;
+  // kErrorAccessDenied for the root key (nothing is deleted).
   virtual Status DeleteKeyTree(std::string_view key) = 0;
 
   // Lists the values of a key (in name order, case-insensitively). kErrorNotFound when the
@@ -90,6 +102,11 @@ class Store {
   // "the file is an SQLite database of another kind"). Meant for a periodic health report;
   // it may cost a file-system check.
   virtual Status CheckUsable(std::string* reason) = 0;
+  // A one-line English description of the most recent failure of an operation on this store
+  // (for example "database disk image is malformed"), for operator messages; empty when the
+  // most recent operation succeeded or failed only with kErrorNotFound, and from stores that
+  // keep no such text (this default). Thread-safe.
+  virtual std::string LastError() { return std::string(); }
 };
 
 }  // namespace quillon

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 
 namespace quillon {
 
@@ -13,12 +13,7 @@ std::string StorePath() {
 }
 
 std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms) {
-  return std::make_unique<SqliteStore>(StorePath(), busy_timeout_ms);
-}
-
-std::string DescribeStoreFailure(Store* store) {
-  auto* sqlite_store = dynamic_cast<SqliteStore*>(store);
-  return sqlite_store ? sqlite_store->LastError() : std::string();
+  return NewStore(StorePath(), busy_timeout_ms);
 }
 
 }  // namespace quillon

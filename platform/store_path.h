@@ -21,13 +21,9 @@ inline constexpr int kServiceStoreWaitMs = 60000;
 
 // The settings store at StorePath(), whose writes wait up to `busy_timeout_ms` for the write
 // lock. Never null and never fails here: when the file cannot be opened or is damaged, every
-// operation on the returned store reports it as a status. The caller owns the store.
+// operation on the returned store reports it as a status, and its LastError describes the
+// cause. The caller owns the store.
 std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms = kInteractiveStoreWaitMs);
-
-// A one-line English description of the latest failure of `store` (for example "database disk
-// image is malformed"), for operator messages; empty when `store` did not come from
-// OpenSystemStore() or its latest operation succeeded. Thread-safe.
-std::string DescribeStoreFailure(Store* store);
 
 }  // namespace quillon
 

@@ -15,7 +15,7 @@ constexpr char kSource[] = "TALVEN";
 
 }  // namespace
 
-CommandLoop::CommandLoop(TraceLog* trace, EventLog* event_log, uint32_t language,
+CommandLoop::CommandLoop(TraceLog* trace, EventLog* event_log, Language language,
                          WorkerTable* workers, Event* terminate)
     : trace_(trace),
       event_log_(event_log),
@@ -33,36 +33,37 @@ Command CommandLoop::Serve(const char* request, size_t received, char reply[kPip
   std::memcpy(text, request, n);
   const int index = text[0] - '0';
   Command command;
-  switch (text[1]) {
-    case '0':
+  const char action = text[1];
+  switch (action) {
+    case kActionStopWorker:
       command = Command::kStopWorker;
       break;
-    case '1':
+    case kActionStartWorker:
       command = Command::kStartWorker;
       break;
-    case '2':
+    case kActionQueryWorker:
       command = Command::kQueryWorker;
       break;
-    case '7':
+    case kActionStartWorker0:
       command = Command::kStartWorker;
       break;
-    case '8':
+    case kActionStopWorker0:
       command = Command::kStopWorker;
       break;
     default:
       terminate_->Set();
       return Command::kStopService;
   }
-  const int target = (text[1] == '7' || text[1] == '8') ? 0 : index;
+  const int target = (action == kActionStartWorker0 || action == kActionStopWorker0) ? 0 : index;
   // Only index 0 exists; requests for another index are answered without acting.
   const bool valid = WorkerTable::ValidIndex(target);
   if (command == Command::kStopWorker && valid) workers_->StopWorker(target);
   if (command == Command::kStartWorker && valid) {
     workers_->StartWorker(target, WorkerTable::Origin::kCommand);
   }
-  std::string answer = std::string("Heared [") + text + "]";
+  std::string answer = std::string(kCommandReplyPrefix) + text + kCommandReplyEnd;
   if (command == Command::kQueryWorker) {
-    answer += valid && workers_->thread_recorded(target) ? ":1" : ":0";
+    answer += valid && workers_->thread_recorded(target) ? kQueryRunning : kQueryNotRunning;
   }
   // A reply that would not fit is cut so that the record keeps its terminating zero.
   std::memcpy(reply, answer.data(), std::min(answer.size(), kPipeRecordSize - 1));

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/settings/language.h"
+#include "common/wire/pipe_format.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
 #include "service/worker.h"
@@ -24,7 +26,7 @@ class CommandLoop {
  public:
   // None of the pointers is owned; all must outlive the loop. `language` selects the event
   // texts.
-  CommandLoop(TraceLog* trace, EventLog* event_log, uint32_t language, WorkerTable* workers,
+  CommandLoop(TraceLog* trace, EventLog* event_log, Language language, WorkerTable* workers,
               Event* terminate);
 
   // Acts on one request of `received` bytes (at most kPipeRecordSize are looked at; the
@@ -53,7 +55,7 @@ class CommandLoop {
 
   TraceLog* trace_;
   EventLog* event_log_;
-  uint32_t language_;
+  Language language_;
   WorkerTable* workers_;
   Event* terminate_;
 };

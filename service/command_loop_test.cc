@@ -1,17 +1,17 @@
 #include "service/command_loop.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/log/event_report.h"
-#include "platform/posix/test_pipe_client.h"
+#include "platform/silent_pipe_client.h"
 #include "service/worker_test_util.h"
 
 namespace quillon {
@@ -23,7 +23,7 @@ class CommandLoopTest : public ::testing::Test {
       : terminate_(std::make_shared<Event>()),
         stop_(std::make_shared<Event>()),
         table_(&f_.trace, terminate_),
-        loop_(&f_.trace, &events_, 1, &table_, terminate_.get()) {
+        loop_(&f_.trace, &events_, Language::kEnglish, &table_, terminate_.get()) {
     worker_ = std::make_shared<WaitingWorker>(&f_.trace, stop_);
     table_.SetStopEvent(0, stop_);
     table_.SetWorker(0, worker_);
@@ -47,7 +47,7 @@ class CommandLoopTest : public ::testing::Test {
 };
 
 TEST_F(CommandLoopTest, RequestTable) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   EXPECT_EQ(Ask("02"), "Heared [02]:1");
   EXPECT_EQ(Ask("01"), "Heared [01]");
   EXPECT_EQ(f_.sink.Count("Thread 1 is already running."), 1);
@@ -106,7 +106,7 @@ TEST_F(CommandLoopTest, LongOrUnterminatedRequestStaysInsideItsRecords) {
 }
 
 TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   Status status;
   auto pipe = PipeServer::Create(kCommandPipeName, &status);
   ASSERT_NE(pipe, nullptr);
@@ -134,14 +134,14 @@ TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
 }
 
 TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   auto pipe = PipeServer::Create(kCommandPipeName, nullptr);
   ASSERT_NE(pipe, nullptr);
   auto running = std::async(std::launch::async, [&] { loop_.Run(pipe.get()); });
-  std::vector<int> silent;
+  std::vector<std::unique_ptr<SilentPipeClient>> silent;
   for (int i = 0; i < 16; ++i) {
-    silent.push_back(ConnectSilently(kCommandPipeName));
-    ASSERT_GE(silent.back(), 0);
+    silent.push_back(SilentPipeClient::Connect(kCommandPipeName));
+    ASSERT_NE(silent.back(), nullptr);
   }
   char reply[kPipeRecordSize + 1] = {};
   size_t got = 0;
@@ -158,15 +158,12 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   ASSERT_EQ(running.wait_for(std::chrono::milliseconds(kTestBoundMs)), std::future_status::ready);
   EXPECT_EQ(f_.sink.Count("All threads 1/1 terminate success."), 1);
   pipe.reset();
-  for (int fd : silent) {
-    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
-    close(fd);
-  }
+  for (const auto& client : silent) EXPECT_TRUE(client->WaitUntilLetGo());
 }
 
 TEST_F(CommandLoopTest, ShutdownWaitRunningOutIsTraced) {
   worker_->hold = true;
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   ASSERT_EQ(WaitOne(worker_->entered.waitable(), kTestBoundMs), 0);
   EXPECT_FALSE(table_.StopForShutdown(0, 1));
   worker_->release.Set();

@@ -153,10 +153,15 @@ TEST_F(HardwareInitTest, CabinetNumberOnThirdTry) {
     return kOk;
   };
   struct Flaky : public KoriTransport {
-    Flaky(std::shared_ptr<FakeKoriServer> s, int* tries) : inner(s), server(s), tries(tries) {}
-    int Open(std::string* d) override {
+    Flaky(const std::shared_ptr<FakeKoriServer>& s, int* tries)
+        : inner(s), server(s), tries(tries) {}
+    void SetConnectTimeout(uint64_t usec) override { inner.SetConnectTimeout(usec); }
+    int Open() override {
       server->present = ++*tries >= 3;
-      return inner.Open(d);
+      return inner.Open();
+    }
+    int LookUpMember(const char* name, int32_t* id) override {
+      return inner.LookUpMember(name, id);
     }
     int ReadCabinetProperty(int16_t* v) override { return inner.ReadCabinetProperty(v); }
     int ReadDefaultTimeout(uint32_t* ms) override { return inner.ReadDefaultTimeout(ms); }

@@ -11,11 +11,13 @@
 
 #include "common/log/trace_log.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/process_launcher.h"
 #include "service/raid_discovery.h"
 #include "service/service_env.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 
@@ -53,14 +55,9 @@ class ScriptedLauncher : public ProcessLauncher {
 // The doubles the hardware step works with, over a real temporary program directory.
 struct HardwareTestBed {
   HardwareTestBed() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-hw.XXXXXX").string();
-    dir = std::string(mkdtemp(pattern.data())) + "/";
+    dir = temp.path() + "/";
     system.program_path = dir + "TALVENSV";
     clock.Set({2026, 5, 17, 9, 30, 0, 0});
-  }
-  ~HardwareTestBed() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
   ServiceEnv env() {
     ServiceEnv e;
@@ -83,6 +80,7 @@ struct HardwareTestBed {
     };
   }
 
+  TempDir temp{"quillon-hw."};
   std::string dir;
   MemoryStore store;
   FakeSystemInfo system;

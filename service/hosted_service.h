@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "service/service_core.h"
+#include "common/settings/language.h"
 #include "service/service_status_sink.h"
+#include "service/talven_service.h"
 
 namespace quillon {
 
@@ -16,8 +17,8 @@ class HostedService {
   virtual ~HostedService() = default;
   virtual const std::string& service_name() const = 0;
   virtual const std::string& display_name() const = 0;
-  // The language index (0 Japanese, 1 English) of the event-log texts.
-  virtual uint32_t language() const = 0;
+  // The language of the event-log texts.
+  virtual Language language() const = 0;
   // Where the run reports its states; set by the host before the run.
   virtual void set_status_sink(ServiceStatusSink* sink) = 0;
   // Runs the service on the calling thread until it has stopped and released everything;
@@ -33,7 +34,7 @@ class HostedTalvenService : public HostedService {
   explicit HostedTalvenService(TalvenService* service) : service_(service) {}
   const std::string& service_name() const override { return service_->service_name(); }
   const std::string& display_name() const override { return service_->display_name(); }
-  uint32_t language() const override { return service_->language(); }
+  Language language() const override { return service_->language(); }
   void set_status_sink(ServiceStatusSink* sink) override { service_->set_status_sink(sink); }
   uint32_t Run() override { return service_->Run(); }
   void Terminate() override { service_->Terminate(); }

@@ -1,6 +1,5 @@
 #include "service/limit_check.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,7 +15,6 @@ namespace {
 constexpr uint32_t kDefaultNotifyDaysPre = 3;
 constexpr uint32_t kDefaultNotifyDays = 30;
 constexpr int kCountedKinds[] = {kCpuFan, kPsu, kCaisFan};
-constexpr char kHeared[] = "Heared.";
 
 // A repeat is due when the stored date (ten characters, a valid date, taken at midnight)
 // plus `days` lies before now. Any other stored text stops the repeats until a reset.
@@ -35,7 +33,7 @@ void SetDate(char* date, const char* today) { std::memcpy(date, today, kDateText
 }  // namespace
 
 LimitCheckEngine::LimitCheckEngine(Store* store, Clock* clock, TraceLog* trace, EventLog* event_log,
-                                   Notifier* notifier, uint32_t language)
+                                   Notifier* notifier, Language language)
     : store_(store),
       clock_(clock),
       trace_(trace),
@@ -43,17 +41,17 @@ LimitCheckEngine::LimitCheckEngine(Store* store, Clock* clock, TraceLog* trace, 
       notices_(store, clock, event_log, notifier, language),
       language_(language) {}
 
-void LimitCheckEngine::Cycle(int reason) { RunCycle(reason, nullptr, 0); }
+void LimitCheckEngine::Cycle(CycleReason reason) { RunCycle(reason, nullptr, 0); }
 
 void LimitCheckEngine::OnPartsChanged(const char* request, size_t size,
-                                      char reply[kPartsChangedReplySize]) {
-  RunCycle(kCyclePartsChanged, request, size);
-  std::memset(reply, 0, kPartsChangedReplySize);
-  std::memcpy(reply, kHeared, sizeof(kHeared));
+                                      char reply[kPipeRecordSize]) {
+  RunCycle(CycleReason::kPartsChanged, request, size);
+  std::memset(reply, 0, kPipeRecordSize);
+  std::memcpy(reply, kPartsChangedReply, sizeof(kPartsChangedReply));
 }
 
-void LimitCheckEngine::RunCycle(int reason, const char* request, size_t size) {
-  if (reason < kCycleStart || reason > kCycleInterval) return;
+void LimitCheckEngine::RunCycle(CycleReason reason, const char* request, size_t size) {
+  if (reason < CycleReason::kStart || reason > CycleReason::kInterval) return;
   // One "now" for the whole cycle, so every part is judged at the same moment.
   const LocalDateTime now_time = clock_->Now();
   const double now = ToDayCount(now_time);
@@ -63,9 +61,9 @@ void LimitCheckEngine::RunCycle(int reason, const char* request, size_t size) {
   uint32_t limit_days = kDefaultNotifyDays;
   ReadNotifyDays(store_, &pre_days, &limit_days);
 
-  if (reason == kCycleStart) StartSteps(now, today);
-  if (reason == kCyclePartsChanged) PartsChangedSteps(request, size);
-  if (reason == kCycleInterval) IntervalSteps(now, today);
+  if (reason == CycleReason::kStart) StartSteps(now, today);
+  if (reason == CycleReason::kPartsChanged) PartsChangedSteps(request, size);
+  if (reason == CycleReason::kInterval) IntervalSteps(now, today);
   CommonEnd(reason, now, today, pre_days, limit_days);
 }
 
@@ -141,9 +139,8 @@ void LimitCheckEngine::StatusEntry(const char* today) {
 
 void LimitCheckEngine::PartsChangedSteps(const char* request, size_t size) {
   if (request == nullptr) return;
-  const size_t received = std::min<size_t>(size, kNotifyCount);
-  for (size_t i = 0; i < received; ++i) {
-    if (request[i] == '1') ClearSlot(static_cast<int>(i));
+  for (int i = 0; i < kNotifyCount; ++i) {
+    if (PartFlagged(request, size, i)) ClearSlot(i);
   }
 }
 
@@ -177,8 +174,8 @@ bool LimitCheckEngine::ReReadCounter(int kind) {
   return counter_known_[kind];
 }
 
-void LimitCheckEngine::CommonEnd(int reason, double now, const char* today, uint32_t pre_days,
-                                 uint32_t limit_days) {
+void LimitCheckEngine::CommonEnd(CycleReason reason, double now, const char* today,
+                                 uint32_t pre_days, uint32_t limit_days) {
   uint32_t pre_stop[kNotifyCount] = {};
   for (int i = 0; i < kNotifyCount; ++i) ReadNotifyDonePreStop(store_, &pre_stop[i], i);
   // Only the hour-counted parts have a support stop flag.
@@ -190,7 +187,7 @@ void LimitCheckEngine::CommonEnd(int reason, double now, const char* today, uint
   for (int i = 0; i < kNotifyCount; ++i) {
     uint32_t hours = 0;
     if (pre_flag_[i] != 0) {
-      if (reason == kCycleInterval && InPreWarningWindow(rec_, i, now, &hours) &&
+      if (reason == CycleReason::kInterval && InPreWarningWindow(rec_, i, now, &hours) &&
           RepeatDue(pre_date_[i], pre_days, now)) {
         if (pre_stop[i] == 0 && support_stop[i] == 0) {
           notices_.ScreenPreWarningNotice(i, static_cast<int>(hours));
@@ -220,10 +217,10 @@ void LimitCheckEngine::CommonEnd(int reason, double now, const char* today, uint
       limit_flag_[i] = 1;
       SetDate(limit_date_[i], today);
       WriteNotifyDone(store_, limit_flag_[i], limit_date_[i], i);
-    } else if (reason == kCycleStart) {
+    } else if (reason == CycleReason::kStart) {
       // A reminder at every service start; the date stays.
       if (support_stop[i] == 0) notices_.ScreenLimitNotice(i);
-    } else if (reason == kCycleInterval && RepeatDue(limit_date_[i], limit_days, now)) {
+    } else if (reason == CycleReason::kInterval && RepeatDue(limit_date_[i], limit_days, now)) {
       if (support_stop[i] == 0) notices_.ScreenLimitNotice(i);
       SetDate(limit_date_[i], today);
       WriteNotifyDone(store_, limit_flag_[i], limit_date_[i], i);

@@ -13,11 +13,12 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/limit_check.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -90,8 +91,9 @@ struct Bench {
   explicit Bench(Store* s) : store(s), trace(&system, &sink) {
     Fill(store);
     clock.Set({2026, 1, 1, 12, 30, 0, 0});
-    engine = std::make_unique<LimitCheckEngine>(store, &clock, &trace, &events, &notifier, 1);
-    engine->Cycle(kCycleStart);
+    engine = std::make_unique<LimitCheckEngine>(store, &clock, &trace, &events, &notifier,
+                                                Language::kEnglish);
+    engine->Cycle(CycleReason::kStart);
   }
   Store* store;
   FakeClock clock;
@@ -103,19 +105,12 @@ struct Bench {
   std::unique_ptr<LimitCheckEngine> engine;
 };
 
-std::string TempDatabase() {
-  const char* dir = getenv("TMPDIR");
-  std::string pattern = std::string(dir != nullptr ? dir : "/tmp") + "/quillon-bench-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return "/tmp/quillon-bench.db";
-  return pattern + "/registry.db";
-}
-
-void RunReason(benchmark::State& state, Store* store, int reason) {
+void RunReason(benchmark::State& state, Store* store, CycleReason reason) {
   Bench bench(store);
-  const char request[24] = "10000000000000000000000";
-  char reply[kPartsChangedReplySize];
+  const char request[kPartsChangedRequestSize] = "10000000000000000000000";
+  char reply[kPipeRecordSize];
   for (auto _ : state) {
-    if (reason == kCyclePartsChanged) {
+    if (reason == CycleReason::kPartsChanged) {
       bench.engine->OnPartsChanged(request, sizeof(request), reply);
     } else {
       bench.engine->Cycle(reason);
@@ -125,20 +120,14 @@ void RunReason(benchmark::State& state, Store* store, int reason) {
 
 void BM_MemoryStoreCycle(benchmark::State& state) {
   MemoryStore store;
-  RunReason(state, &store, static_cast<int>(state.range(0)));
+  RunReason(state, &store, static_cast<CycleReason>(state.range(0)));
 }
 BENCHMARK(BM_MemoryStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_SqliteStoreCycle(benchmark::State& state) {
-  const std::string path = TempDatabase();
-  {
-    SqliteStore store(path);
-    RunReason(state, &store, static_cast<int>(state.range(0)));
-  }
-  unlink(path.c_str());
-  unlink((path + "-wal").c_str());
-  unlink((path + "-shm").c_str());
-  rmdir(path.substr(0, path.rfind('/')).c_str());
+  TempDir dir("quillon-bench-");
+  std::unique_ptr<Store> store = NewStore(dir.File("registry.db"));
+  RunReason(state, store.get(), static_cast<CycleReason>(state.range(0)));
 }
 BENCHMARK(BM_SqliteStoreCycle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

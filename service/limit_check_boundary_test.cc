@@ -44,40 +44,41 @@ class LimitCheckBoundaryTest : public ::testing::Test {
 TEST_F(LimitCheckBoundaryTest, WindowOpensAtTheWholeHourOfTheLead) {
   // With a lead of 45 hours the window opens at 03:00, not an hour early at 02:00.
   rig_.SetUps("2026/01/01", 240, 45);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   rig_.clock.Set({2026, 1, 9, 2, 0, 0, 0});
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.PreFlag(kNotifyUps), 0u);
   EXPECT_TRUE(rig_.notifier.launches.empty());
   rig_.clock.Set({2026, 1, 9, 3, 0, 0, 0});
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.PreFlag(kNotifyUps), 1u);
   EXPECT_EQ(rig_.notifier.CountItem(kNotifyUps), 1);
 
   // Below a day the notices print the hours themselves: 19 at 05:00 of the last day.
   rig_.SetRaid(1, "2026/01/01", 240, 20, 1);
-  rig_.Restart().Cycle(kCycleStart);
+  rig_.Restart().Cycle(CycleReason::kStart);
   rig_.clock.Set({2026, 1, 10, 5, 0, 0, 0});
   rig_.notifier.launches.clear();
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   ASSERT_EQ(rig_.notifier.CountItem(1), 1);
-  EXPECT_EQ(rig_.notifier.launches.back().text,
-            FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kScreen));
+  EXPECT_EQ(
+      rig_.notifier.launches.back().text,
+      FormatPreWarningText(kKindRaidConsumable, 1, 19, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.events().back().string1,
-            FormatPreWarningText(kKindRaidConsumable, 1, 19, 1, TextForm::kEvent));
+            FormatPreWarningText(kKindRaidConsumable, 1, 19, Language::kEnglish, TextForm::kEvent));
 }
 
 TEST_F(LimitCheckBoundaryTest, LimitNoticeComesOnlyAfterTheLimitMoment) {
   // The battery's limit moment is 2026/01/11 00:00: a cycle at that moment gives no notice
   // yet, the first one after it announces the limit.
   rig_.SetUps("2026/01/01", 240, 0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   rig_.clock.Set({2026, 1, 11, 0, 0, 0, 0});
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.LimitFlag(kNotifyUps), 0u);
   EXPECT_TRUE(rig_.notifier.launches.empty());
   rig_.clock.Set({2026, 1, 11, 0, 1, 0, 0});
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.LimitFlag(kNotifyUps), 1u);
   EXPECT_EQ(rig_.notifier.launches.size(), 1u);
 }
@@ -91,14 +92,14 @@ TEST_F(LimitCheckBoundaryTest, SupportStopNeedsServerHoursAboveTheLimit) {
   rig_.SetCounted(kCpuFan, 0, 30000, 0);
   rig_.SetCounted(kPsu, 0, 30000, 0);
   rig_.SetCounted(kCaisFan, 0, 30000, 0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CPU_FAN", 0), 0u);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "PSU", 0), 0u);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CAIS_FAN", 0), 0u);
 
   // One hour more and all three are stopped.
   rig_.SetRoot("LifeTime", 30001);
-  rig_.Restart().Cycle(kCycleStart);
+  rig_.Restart().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CPU_FAN", 0), 1u);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "PSU", 0), 1u);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CAIS_FAN", 0), 1u);

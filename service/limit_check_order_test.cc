@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 constexpr uint32_t kStatusEvent = 0x400203EC;
-constexpr uint32_t kEnglish = 1;
+constexpr Language kEnglish = Language::kEnglish;
 
 // Screen notices and warning events, in the order they were given. The status entry is left
 // out: it is not a notice.
@@ -54,18 +54,18 @@ class NoticeSequence : public Notifier, public EventLog {
 };
 
 // The expected entries of NotifyIndex `index` of message kind `kind`.
-std::string LimitScreen(int kind, int index) {
+std::string LimitScreen(MessageKind kind, int index) {
   return NoticeSequence::ScreenEntry(FormatLimitText(kind, index, kEnglish, TextForm::kScreen), -1);
 }
-std::string LimitEvent(int kind, int index) {
+std::string LimitEvent(MessageKind kind, int index) {
   return NoticeSequence::EventEntry(WarningEventId(kind, true),
                                     FormatLimitText(kind, index, kEnglish, TextForm::kEvent));
 }
-std::string PreScreen(int kind, int index, int hours) {
+std::string PreScreen(MessageKind kind, int index, int hours) {
   return NoticeSequence::ScreenEntry(
       FormatPreWarningText(kind, index, hours, kEnglish, TextForm::kScreen), index);
 }
-std::string PreEvent(int kind, int index, int hours) {
+std::string PreEvent(MessageKind kind, int index, int hours) {
   return NoticeSequence::EventEntry(
       WarningEventId(kind, false),
       FormatPreWarningText(kind, index, hours, kEnglish, TextForm::kEvent));
@@ -85,7 +85,7 @@ class LimitCheckOrderTest : public ::testing::Test {
     return Engine();
   }
   // Runs one cycle and returns the notices it gave.
-  std::vector<std::string> Cycle(int reason) {
+  std::vector<std::string> Cycle(CycleReason reason) {
     seq_.entries.clear();
     Engine().Cycle(reason);
     return seq_.entries;
@@ -104,15 +104,15 @@ TEST_F(LimitCheckOrderTest, TwoPartsPastTheirLimitsComeInItemOrder) {
       LimitScreen(kKindCpuFan, 0),  LimitEvent(kKindCpuFan, 0),  //
       LimitScreen(kKindUpsBbu, 17), LimitEvent(kKindUpsBbu, 17),
       LimitScreen(kKindPsu, 18),    LimitEvent(kKindPsu, 18)};
-  EXPECT_EQ(Cycle(kCycleStart), first);
+  EXPECT_EQ(Cycle(CycleReason::kStart), first);
 
   // The reminders of the next start and the repeats 30 days on keep the same order.
   const std::vector<std::string> reminders = {
       LimitScreen(kKindCpuFan, 0), LimitScreen(kKindUpsBbu, 17), LimitScreen(kKindPsu, 18)};
   Restart();
-  EXPECT_EQ(Cycle(kCycleStart), reminders);
+  EXPECT_EQ(Cycle(CycleReason::kStart), reminders);
   rig_.clock.Set({2026, 1, 31, 0, 30, 0, 0});
-  EXPECT_EQ(Cycle(kCycleInterval), reminders);
+  EXPECT_EQ(Cycle(CycleReason::kInterval), reminders);
 }
 
 TEST_F(LimitCheckOrderTest, TwoPartsInTheirWindowsComeInItemOrder) {
@@ -121,13 +121,13 @@ TEST_F(LimitCheckOrderTest, TwoPartsInTheirWindowsComeInItemOrder) {
   const std::vector<std::string> first = {PreScreen(kKindCpuFan, 0, 50),
                                           PreEvent(kKindCpuFan, 0, 50),  //
                                           PreScreen(kKindPsu, 18, 20), PreEvent(kKindPsu, 18, 20)};
-  EXPECT_EQ(Cycle(kCycleStart), first);
+  EXPECT_EQ(Cycle(CycleReason::kStart), first);
 
   // Three days on, each counter one hour further.
   rig_.clock.Set({2026, 1, 4, 0, 30, 0, 0});
   const std::vector<std::string> repeats = {PreScreen(kKindCpuFan, 0, 49),
                                             PreScreen(kKindPsu, 18, 19)};
-  EXPECT_EQ(Cycle(kCycleInterval), repeats);
+  EXPECT_EQ(Cycle(CycleReason::kInterval), repeats);
 }
 
 TEST_F(LimitCheckOrderTest, PreWarningOfOnePartComesBeforeTheLimitOfAnother) {
@@ -139,13 +139,13 @@ TEST_F(LimitCheckOrderTest, PreWarningOfOnePartComesBeforeTheLimitOfAnother) {
   const std::vector<std::string> first = {PreScreen(kKindPsu, 18, 20),
                                           PreEvent(kKindPsu, 18, 20),  //
                                           LimitScreen(kKindCpuFan, 0), LimitEvent(kKindCpuFan, 0)};
-  EXPECT_EQ(Cycle(kCycleStart), first);
+  EXPECT_EQ(Cycle(CycleReason::kStart), first);
 
   // A repeat of each in one interval cycle.
   rig_.clock.Set({2026, 1, 31, 0, 30, 0, 0});
   const std::vector<std::string> repeats = {PreScreen(kKindPsu, 18, 19),
                                             LimitScreen(kKindCpuFan, 0)};
-  EXPECT_EQ(Cycle(kCycleInterval), repeats);
+  EXPECT_EQ(Cycle(CycleReason::kInterval), repeats);
 
   // The same with a date-counted part's window against an hour-counted part's limit, as
   // first notices of a parts-changed cycle: the UPS battery is installed (23 hours left) and
@@ -154,7 +154,7 @@ TEST_F(LimitCheckOrderTest, PreWarningOfOnePartComesBeforeTheLimitOfAnother) {
   std::string request(20, '0');
   request[kNotifyCpuFan] = '1';
   request[kNotifyUps] = '1';
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
   seq_.entries.clear();
   Engine().OnPartsChanged(request.data(), request.size(), reply);
   const std::vector<std::string> changed = {

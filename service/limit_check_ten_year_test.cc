@@ -177,8 +177,8 @@ class TenYearTest : public ::testing::Test {
     for (size_t i = from; i < launches.size(); ++i) {
       int key = launches[i].item;
       for (int index = 0; key < 0 && index < kNotifyCount; ++index) {
-        if (launches[i].text ==
-            FormatLimitText(MessageKindOf(&rig_.store, index), index, 1, TextForm::kScreen)) {
+        if (launches[i].text == FormatLimitText(MessageKindOf(&rig_.store, index), index,
+                                                Language::kEnglish, TextForm::kScreen)) {
           key = kNotifyCount + index;
         }
       }
@@ -205,11 +205,11 @@ class TenYearTest : public ::testing::Test {
 
 TEST_F(TenYearTest, HourlyCyclesFollowTheHandWorkedSchedule) {
   At(0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   for (int k = 1; k <= kCycles; ++k) {
     At(k);
     size_t from = rig_.notifier.launches.size();
-    rig_.Engine().Cycle(kCycleInterval);
+    rig_.Engine().Cycle(CycleReason::kInterval);
     CheckPassOrder(from, k);
     from = rig_.notifier.launches.size();
     if (k == kCpuFanReplaced1 || k == kCpuFanReplaced2) {

@@ -26,7 +26,7 @@ TEST_F(LimitCheckTest, StartWritesStatusEntryInTheServiceLanguage) {
   rig_.SetRootText("InstallDate", "2025/12/01 12:00:00");
   rig_.SetRoot("RunningTime", 500);
   rig_.SetRoot("LifeTime", 1234);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
 
   // 500 hours over the 30.52 days since 2025/12/01 12:00.
   EXPECT_EQ(rig_.RootText("AverageTime"), "16.4");
@@ -43,7 +43,7 @@ TEST_F(LimitCheckTest, StartWritesStatusEntryInTheServiceLanguage) {
                             "[RunningTime=500] [Average=16.4]."),
             1);
 
-  rig_.Restart(0).Cycle(kCycleStart);
+  rig_.Restart(Language::kJapanese).Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.events.events().back().string2,
             "インストール:2025/12/01 12:00:00  サーバ稼動時間:1234  平均稼動時間/日:16.4");
 }
@@ -51,24 +51,24 @@ TEST_F(LimitCheckTest, StartWritesStatusEntryInTheServiceLanguage) {
 TEST_F(LimitCheckTest, AverageIsCappedAndNeedsOneDay) {
   rig_.SetRootText("InstallDate", "2025/12/31 00:00:00");  // 1.02 days before now
   rig_.SetRoot("RunningTime", 100);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.RootText("AverageTime"), "24.0");
 
   rig_.SetRootText("AverageTime", "7.0");
   rig_.SetRootText("InstallDate", "2025/12/31 12:00:00");  // half a day
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.RootText("AverageTime"), "7.0");
   rig_.SetRootText("InstallDate", "2025/02/30 12:00:00");  // no such day
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.RootText("AverageTime"), "7.0");
   rig_.SetRootText("InstallDate", "2025/01/01 00:00:00");
   rig_.SetRoot("RunningTime", 0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.RootText("AverageTime"), "7.0");
 }
 
 TEST_F(LimitCheckTest, StatusEntryShowsDashesForUnreadableTexts) {
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_FALSE(rig_.store.HasValue(kRootKey, "AverageTime"));
   EXPECT_EQ(rig_.events.events().at(0).string2,
             "Install: --  ServerRunningTime: 0 hours (-- hours a day on the average).");
@@ -76,38 +76,38 @@ TEST_F(LimitCheckTest, StatusEntryShowsDashesForUnreadableTexts) {
 }
 
 TEST_F(LimitCheckTest, DailyEntryComesAtTheFirstIntervalAfterTheNextMidnight) {
-  rig_.Engine().Cycle(kCycleStart);  // 2026/01/01 00:30
+  rig_.Engine().Cycle(CycleReason::kStart);  // 2026/01/01 00:30
   At(2026, 1, 1, 23, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   At(2026, 1, 2, 0, 0);  // the stored day plus one day is not yet before now
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 1);
   At(2026, 1, 2, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 2);
   EXPECT_EQ(rig_.RootText("StatusLogDate"), "2026/01/02");
-  rig_.Engine().Cycle(kCycleInterval);
-  rig_.Engine().Cycle(kCyclePartsChanged);
+  rig_.Engine().Cycle(CycleReason::kInterval);
+  rig_.Engine().Cycle(CycleReason::kPartsChanged);
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 2);
 
   // An empty date makes the entry due at once.
   rig_.SetRootText("StatusLogDate", "");
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 3);
 }
 
 TEST_F(LimitCheckTest, InvalidStatusLogDateStopsTheEntryUntilTheNextStart) {
   rig_.SetRootText("StatusLogDate", "2026/02/31");
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.RootText("StatusLogDate"), "2026/01/01");
   rig_.SetRootText("StatusLogDate", "garbage");
   for (int day = 2; day < 20; ++day) {
     At(2026, 1, day, 1, 0);
-    rig_.Engine().Cycle(kCycleInterval);
+    rig_.Engine().Cycle(CycleReason::kInterval);
   }
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 1);
   EXPECT_EQ(rig_.RootText("StatusLogDate"), "garbage");
-  rig_.Restart().Cycle(kCycleStart);
+  rig_.Restart().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.events.Count(kStatusEvent), 2);
   EXPECT_EQ(rig_.RootText("StatusLogDate"), "2026/01/19");
 }
@@ -129,9 +129,9 @@ TEST_F(LimitCheckTest, CountersStopAt99999WithoutBeingRewritten) {
     return kOk;
   });
   rig_.engine_store = &watched;
-  rig_.Engine().Cycle(kCycleStart);
-  rig_.Engine().Cycle(kCycleInterval);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kStart);
+  rig_.Engine().Cycle(CycleReason::kInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
 
   EXPECT_EQ(rig_.Counter(kCpuFan), 99999u);
   EXPECT_EQ(rig_.Counter(kPsu), 99999u);
@@ -147,19 +147,19 @@ TEST_F(LimitCheckTest, UnreadableHourTotalsAreNotOverwritten) {
   rig_.SetRoot("RunningTime", 40000);
   FailingStore failing(&rig_.store);
   rig_.engine_store = &failing;
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   failing.FailOn("get", "LifeTime", kErrorRegistryIo);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.Root("LifeTime"), 50000u);
   EXPECT_EQ(rig_.Root("RunningTime"), 40001u);
   failing.FailOn("get", "RunningTime", kErrorTimeout);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.Root("LifeTime"), 50001u);
   EXPECT_EQ(rig_.Root("RunningTime"), 40001u);
   // A missing total starts from 0.
   failing.FailAll(kOk);
   rig_.store.DeleteValue(kRootKey, "RunningTime");
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.Root("RunningTime"), 1u);
 }
 
@@ -174,13 +174,13 @@ TEST_F(LimitCheckTest, UnreadableCounterIsNotOverwrittenAndIsReadAgainLater) {
     return op == "get" && key == kCurrentKey && name == "CPU_FAN" ? fail : kOk;
   });
   rig_.engine_store = &failing;
-  rig_.Engine().Cycle(kCycleStart);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kStart);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.Counter(kCpuFan), 15000u);
   EXPECT_EQ(rig_.Counter(kPsu), 301u);
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
   fail = kOk;
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(rig_.Counter(kCpuFan), 15001u);
   EXPECT_EQ(rig_.Counter(kPsu), 302u);
 }
@@ -190,9 +190,9 @@ TEST_F(LimitCheckTest, FailingStoreLeavesDefaultsAndNeverStopsACycle) {
   FailingStore failing(&rig_.store);
   rig_.engine_store = &failing;
   failing.FailAll(kErrorRegistryIo);
-  rig_.Engine().Cycle(kCycleStart);  // nothing read: no part is known
-  rig_.Engine().Cycle(kCycleInterval);
-  char reply[kPartsChangedReplySize];
+  rig_.Engine().Cycle(CycleReason::kStart);  // nothing read: no part is known
+  rig_.Engine().Cycle(CycleReason::kInterval);
+  char reply[kPipeRecordSize];
   rig_.Engine().OnPartsChanged("1", 1, reply);
   EXPECT_STREQ(reply, "Heared.");
   EXPECT_EQ(Launches(), 0);
@@ -210,7 +210,7 @@ TEST_F(LimitCheckTest, SupportStopRuleMarksPartsEndingAfterTheSupportPeriod) {
   rig_.SetCounted(kPsu, 1, 10000, 0);                   // 43800: not stopped
   rig_.SetCounted(kCaisFan, 0, 40000, 0);               // LifeTime not above the limit
   rig_.store.SetDword(kCurrentStopKey, "CAIS_FAN", 1);  // never cleared by the rule
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CPU_FAN", 0), 1u);
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "PSU"));
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CAIS_FAN", 0), 1u);
@@ -222,7 +222,7 @@ TEST_F(LimitCheckTest, SupportStopRuleMarksPartsEndingAfterTheSupportPeriod) {
   rig_.SetCounted(kCpuFan, 1240, 5000, 0);   // 5000 - 1240 + 5000 = 8760: not stopped
   rig_.SetCounted(kPsu, 1239, 4999, 0);      // 4999 - 1239 + 5000 = 8760: not stopped
   rig_.SetCounted(kCaisFan, 1000, 4999, 0);  // 8999: stopped
-  rig_.Restart().Cycle(kCycleStart);
+  rig_.Restart().Cycle(CycleReason::kStart);
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "PSU"));
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "CAIS_FAN", 0), 1u);
@@ -236,13 +236,13 @@ TEST_F(LimitCheckTest, SupportStopRuleDoesNotWrapRound) {
   // Limit and server hours whose sum passes 32 bits: far beyond any support period.
   rig_.SetCounted(kPsu, 0, 4000000000u, 0);
   rig_.SetRoot("SupportLimit", 500000);  // 4,380,000,000 hours
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "PSU"));  // LifeTime below the limit
   EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);                // the overdue fan is still announced
 
   rig_.SetRoot("LifeTime", 4000000001u);
-  rig_.Restart().Cycle(kCycleStart);
+  rig_.Restart().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.store.GetDword(kCurrentStopKey, "PSU", 0), 1u);  // 8,000,000,001 hours
   EXPECT_FALSE(rig_.store.HasValue(kCurrentStopKey, "CPU_FAN"));
 }
@@ -250,14 +250,14 @@ TEST_F(LimitCheckTest, SupportStopRuleDoesNotWrapRound) {
 TEST_F(LimitCheckTest, SupportStopSilencesNoticesButKeepsTheBookkeeping) {
   rig_.SetCounted(kCaisFan, 949, 1000, 50);
   rig_.store.SetDword(kCurrentStopKey, "CAIS_FAN", 1);
-  rig_.Engine().Cycle(kCycleStart);
-  rig_.Engine().Cycle(kCycleInterval);  // 950: window
+  rig_.Engine().Cycle(CycleReason::kStart);
+  rig_.Engine().Cycle(CycleReason::kInterval);  // 950: window
   EXPECT_EQ(rig_.PreFlag(kNotifyCaisFan), 1u);
   EXPECT_EQ(rig_.PreDate(kNotifyCaisFan), "2026/01/01");
   rig_.SetCounted(kCaisFan, 1000, 1000, 50);
   rig_.PartsChanged({});  // no slot flagged; the counter stays as the engine counts it
   At(2026, 1, 5, 0, 30);
-  for (int i = 0; i < 50; ++i) rig_.Engine().Cycle(kCycleInterval);  // reaches 1000
+  for (int i = 0; i < 50; ++i) rig_.Engine().Cycle(CycleReason::kInterval);  // reaches 1000
   EXPECT_EQ(rig_.LimitFlag(kNotifyCaisFan), 1u);
   EXPECT_EQ(rig_.LimitDate(kNotifyCaisFan), "2026/01/05");
   EXPECT_EQ(rig_.PreDate(kNotifyCaisFan), "2026/01/05");  // the repeat date moved on
@@ -269,15 +269,15 @@ TEST_F(LimitCheckTest, SupportStopSilencesNoticesButKeepsTheBookkeeping) {
 TEST_F(LimitCheckTest, PreWarningRepeatsOnlyAtIntervalsAfterNotifyDaysPre) {
   rig_.SetCounted(kCpuFan, 899, 1000, 100);
   rig_.SetRoot("StartUpPID", 3);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(Launches(), 0);
   At(2026, 1, 1, 1, 30);
-  rig_.Engine().Cycle(kCycleInterval);  // 900
+  rig_.Engine().Cycle(CycleReason::kInterval);  // 900
   ASSERT_EQ(Launches(), 1);
   EXPECT_TRUE(rig_.notifier.launches[0].mi);
   EXPECT_EQ(rig_.notifier.launches[0].item, 0);
   EXPECT_EQ(rig_.notifier.launches[0].text,
-            FormatPreWarningText(kKindCpuFan, 0, 100, 1, TextForm::kScreen));
+            FormatPreWarningText(kKindCpuFan, 0, 100, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
   EXPECT_EQ(rig_.events.events().back().string1,
             "It is 100 hours (about 4 days) till the operating life time of CPU FAN.Please "
@@ -285,55 +285,56 @@ TEST_F(LimitCheckTest, PreWarningRepeatsOnlyAtIntervalsAfterNotifyDaysPre) {
   EXPECT_EQ(rig_.PreDate(kNotifyCpuFan), "2026/01/01");
 
   At(2026, 1, 3, 23, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   At(2026, 1, 4, 0, 0);  // the stored day plus 3 days equals now: not yet
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 1);
   At(2026, 1, 4, 0, 30);
-  rig_.Engine().Cycle(kCycleStart);  // a start never repeats a pre-warning
-  rig_.Engine().Cycle(kCyclePartsChanged);
+  rig_.Engine().Cycle(CycleReason::kStart);  // a start never repeats a pre-warning
+  rig_.Engine().Cycle(CycleReason::kPartsChanged);
   EXPECT_EQ(Launches(), 1);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   ASSERT_EQ(Launches(), 2);
-  EXPECT_EQ(
-      rig_.notifier.launches[1].text,
-      FormatPreWarningText(kKindCpuFan, 0, 1000 - rig_.Counter(kCpuFan), 1, TextForm::kScreen));
+  EXPECT_EQ(rig_.notifier.launches[1].text,
+            FormatPreWarningText(kKindCpuFan, 0, 1000 - rig_.Counter(kCpuFan), Language::kEnglish,
+                                 TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);  // events for first notices only
   EXPECT_EQ(rig_.PreDate(kNotifyCpuFan), "2026/01/04");
 
   rig_.SetRoot("NotifyDaysPre", 1);
   At(2026, 1, 5, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   At(2026, 1, 5, 1, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 3);
 }
 
 TEST_F(LimitCheckTest, LimitRepeatsAfterNotifyDaysAndAtEveryStart) {
   rig_.SetCounted(kCpuFan, 999, 1000, 0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   At(2026, 1, 1, 1, 30);
-  rig_.Engine().Cycle(kCycleInterval);  // 1000: limit
+  rig_.Engine().Cycle(CycleReason::kInterval);  // 1000: limit
   ASSERT_EQ(Launches(), 1);
   EXPECT_FALSE(rig_.notifier.launches[0].mi);
   EXPECT_EQ(rig_.notifier.launches[0].item, -1);
-  EXPECT_EQ(rig_.notifier.launches[0].text, FormatLimitText(kKindCpuFan, 0, 1, TextForm::kScreen));
+  EXPECT_EQ(rig_.notifier.launches[0].text,
+            FormatLimitText(kKindCpuFan, 0, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);
   EXPECT_EQ(rig_.LimitFlag(kNotifyCpuFan), 1u);
   EXPECT_EQ(rig_.LimitDate(kNotifyCpuFan), "2026/01/01");
   EXPECT_EQ(rig_.clock.sleeps().size(), 1u);  // TALVENMS and its pause
 
   At(2026, 1, 31, 0, 0);
-  rig_.Engine().Cycle(kCycleInterval);
-  rig_.Engine().Cycle(kCyclePartsChanged);
+  rig_.Engine().Cycle(CycleReason::kInterval);
+  rig_.Engine().Cycle(CycleReason::kPartsChanged);
   EXPECT_EQ(Launches(), 1);
   At(2026, 1, 31, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 2);
   EXPECT_EQ(rig_.LimitDate(kNotifyCpuFan), "2026/01/31");
 
   At(2026, 2, 1, 9, 0);
-  rig_.Restart().Cycle(kCycleStart);  // a reminder; the date stays
+  rig_.Restart().Cycle(CycleReason::kStart);  // a reminder; the date stays
   EXPECT_EQ(Launches(), 3);
   EXPECT_EQ(rig_.LimitDate(kNotifyCpuFan), "2026/01/31");
   EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);
@@ -342,15 +343,15 @@ TEST_F(LimitCheckTest, LimitRepeatsAfterNotifyDaysAndAtEveryStart) {
 TEST_F(LimitCheckTest, OperatorStopHoldsBackRepeatsButNotTheFirstPreWarning) {
   rig_.SetUps("2026/01/01", 240, 96);  // window from 2026/01/07 00:00
   rig_.store.SetDword(kNotifyDonePreStopKey, "UPS", 1);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   At(2026, 1, 7, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.notifier.launches[0].text,
-            FormatPreWarningText(kKindUpsBbu, 17, 95, 1, TextForm::kScreen));
+            FormatPreWarningText(kKindUpsBbu, 17, 95, Language::kEnglish, TextForm::kScreen));
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
   At(2026, 1, 10, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.PreDate(kNotifyUps), "2026/01/10");
 }
@@ -359,23 +360,23 @@ TEST_F(LimitCheckTest, RepeatNeedsAStoredDateOfTenCharacters) {
   rig_.SetCounted(kCpuFan, 2000, 1000, 100);
   rig_.store.SetDword(kNotifyDoneKey, "CPU_FAN", 1);
   rig_.store.SetText(kNotifyDoneKey, "CPU_FAN_DATE", "2025/1/1");
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(Launches(), 1);  // the start reminder
   At(2026, 6, 1, 0, 30);
-  rig_.Engine().Cycle(kCycleInterval);
+  rig_.Engine().Cycle(CycleReason::kInterval);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.LimitDate(kNotifyCpuFan), "2025/1/1");
 }
 
 TEST_F(LimitCheckTest, EmptyRequestChangesNothingButFirstNoticesFire) {
   rig_.SetUps("2026/01/01", 240, 48);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(Launches(), 0);
   At(2026, 1, 9, 12, 0);  // 36 hours left
   const int writes = rig_.store.write_count();
   auto request = std::make_unique<char[]>(20);
   std::memset(request.get(), '0', 20);  // twenty "0", no terminating zero
-  char reply[kPartsChangedReplySize];
+  char reply[kPipeRecordSize];
   rig_.Engine().OnPartsChanged(request.get(), 20, reply);
   EXPECT_EQ(Launches(), 1);
   EXPECT_EQ(rig_.events.Count(0xC00004B3), 1);
@@ -386,7 +387,7 @@ TEST_F(LimitCheckTest, EmptyRequestChangesNothingButFirstNoticesFire) {
 
 TEST_F(LimitCheckTest, PartsChangedForAPartStillPastItsLimitNotifiesAgain) {
   rig_.SetCounted(kCpuFan, 1500, 1000, 100);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.events.Count(0xC00004B4), 1);
   EXPECT_EQ(rig_.PartsChanged({0}), "Heared.");
   EXPECT_EQ(Launches(), 2);
@@ -398,7 +399,7 @@ TEST_F(LimitCheckTest, PartsChangedClearsTheSlotAndReReadsOnlyItsBaseData) {
   rig_.SetCounted(kCpuFan, 1500, 1000, 100);
   rig_.SetCounted(kPsu, 10, 1000, 10);
   rig_.SetRaid(2, "2020/01/01", 100, 10, 0);
-  rig_.Engine().Cycle(kCycleStart);
+  rig_.Engine().Cycle(CycleReason::kStart);
   EXPECT_EQ(rig_.LimitFlag(kNotifyCpuFan), 1u);
   EXPECT_EQ(rig_.LimitFlag(2), 1u);
   rig_.store.SetDword(kNotifyDonePreStopKey, "CPU_FAN", 1);
@@ -434,8 +435,8 @@ TEST_F(LimitCheckTest, RequestIsNeverReadPastTheBytesReceived) {
   for (int i = 0; i < kNotifyCount; ++i) {
     rig_.store.SetDword(kNotifyDonePreStopKey, NotifyFlagName(i), 1);
   }
-  rig_.Engine().Cycle(kCycleStart);
-  char reply[kPartsChangedReplySize];
+  rig_.Engine().Cycle(CycleReason::kStart);
+  char reply[kPipeRecordSize];
 
   std::memset(reply, 'x', sizeof(reply));
   rig_.Engine().OnPartsChanged(nullptr, 0, reply);
@@ -465,8 +466,8 @@ TEST_F(LimitCheckTest, RequestIsNeverReadPastTheBytesReceived) {
 }
 
 TEST_F(LimitCheckTest, UnknownReasonDoesNothing) {
-  rig_.Engine().Cycle(3);
-  rig_.Engine().Cycle(-1);
+  rig_.Engine().Cycle(static_cast<CycleReason>(3));
+  rig_.Engine().Cycle(static_cast<CycleReason>(-1));
   EXPECT_EQ(rig_.store.write_count(), 3);  // the rig's own set-up
   EXPECT_TRUE(rig_.events.events().empty());
 }

@@ -10,10 +10,11 @@
 #include "common/log/trace_log.h"
 #include "common/settings/schema.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/limit_check.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 
@@ -59,7 +60,7 @@ struct EngineRig {
     store.SetDword(kNotifyMethodKey, "LCD", 0);
   }
 
-  LimitCheckEngine& Engine(uint32_t language = 1) {
+  LimitCheckEngine& Engine(Language language = Language::kEnglish) {
     if (!engine) {
       engine = std::make_unique<LimitCheckEngine>(engine_store, &clock, &trace, &events, &notifier,
                                                   language);
@@ -67,7 +68,7 @@ struct EngineRig {
     return *engine;
   }
   // A new engine over the same store, as after a service restart.
-  LimitCheckEngine& Restart(uint32_t language = 1) {
+  LimitCheckEngine& Restart(Language language = Language::kEnglish) {
     engine.reset();
     return Engine(language);
   }
@@ -104,15 +105,13 @@ struct EngineRig {
   uint32_t PreFlag(int index) { return store.GetDword(kNotifyDonePreKey, NotifyFlagName(index)); }
   std::string PreDate(int index) { return store.GetText(kNotifyDonePreKey, NotifyDateName(index)); }
 
-  // Sends a parts-changed request of the GUI's form: 23 characters "0" or "1" and a zero,
-  // "1" at each listed NotifyIndex. Returns the reply text.
+  // Sends a parts-changed request of the GUI's form that flags each listed NotifyIndex.
+  // Returns the reply text.
   std::string PartsChanged(std::initializer_list<int> indices) {
-    char request[24];
-    for (int i = 0; i < 23; ++i) request[i] = '0';
-    request[23] = '\0';
-    for (int i : indices) request[i] = '1';
-    char reply[kPartsChangedReplySize];
-    Engine().OnPartsChanged(request, sizeof(request), reply);
+    PartsChangedRequest request = NoPartsChanged();
+    for (int i : indices) FlagPartChanged(i, &request);
+    char reply[kPipeRecordSize];
+    Engine().OnPartsChanged(request.data(), request.size(), reply);
     return std::string(reply);
   }
 

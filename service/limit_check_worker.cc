@@ -4,13 +4,6 @@
 #include "common/settings/settings.h"
 
 namespace quillon {
-namespace {
-
-constexpr int kStartReason = 0;
-constexpr int kIntervalReason = 2;
-
-}  // namespace
-
 uint32_t CheckIntervalMs(uint32_t minutes) {
   // 0 would end every wait at once and race the counters to their cap.
   if (minutes == 0) minutes = kDefaultCheckMinutes;
@@ -25,7 +18,7 @@ uint32_t ReadCheckIntervalMs(Store* store) {
   return CheckIntervalMs(minutes);
 }
 
-LimitCheckWorker::LimitCheckWorker(TraceLog* trace, Store* store, uint32_t language,
+LimitCheckWorker::LimitCheckWorker(TraceLog* trace, Store* store, Language language,
                                    std::shared_ptr<Event> stop_event,
                                    std::shared_ptr<LimitCheckCycles> cycles)
     : Worker(trace, language, std::move(stop_event), kPartsChangePipeName, ""),
@@ -50,7 +43,7 @@ uint32_t LimitCheckWorker::IntervalMs() { return ReadCheckIntervalMs(store_); }
 int LimitCheckWorker::RunWithPipes() {
   trace()->Trace("Enter [LimitCheck]Running loop.");
   const uint32_t interval_ms = IntervalMs();
-  cycles_->Cycle(kStartReason);
+  cycles_->Cycle(CycleReason::kStart);
   PipeServer* pipe = this->pipe(0);
   while (true) {
     Waitable objects[] = {stop_event().waitable(), pipe->ready_waitable()};
@@ -59,7 +52,7 @@ int LimitCheckWorker::RunWithPipes() {
     if (r == 1) {
       if (pipe->Accept() == kOk) ServeMessage(pipe);
     } else if (r == kWaitTimeout) {
-      cycles_->Cycle(kIntervalReason);
+      cycles_->Cycle(CycleReason::kInterval);
     } else if (WaitOne(stop_event().waitable(), interval_ms) == 0) {
       // A failed wait leads only to the next round; waiting on the stop event alone keeps a
       // broken pipe from turning the loop into a spin.

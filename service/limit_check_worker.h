@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/settings/language.h"
+#include "common/wire/pipe_format.h"
 #include "platform/event.h"
+#include "service/cycle_reason.h"
 #include "service/worker.h"
 
 namespace quillon {
@@ -17,8 +20,8 @@ class TraceLog;
 class LimitCheckCycles {
  public:
   virtual ~LimitCheckCycles() = default;
-  // Runs one cycle for reason 0 (start) or 2 (interval passed).
-  virtual void Cycle(int reason) = 0;
+  // Runs one start or interval cycle.
+  virtual void Cycle(CycleReason reason) = 0;
   // Runs the parts-changed cycle for a request of `size` bytes (0 after a failed read: no part
   // flagged) and fills the 128-byte reply record.
   virtual void OnPartsChanged(const char* request, size_t size, char reply[kPipeRecordSize]) = 0;
@@ -42,7 +45,7 @@ uint32_t ReadCheckIntervalMs(Store* store);
 class LimitCheckWorker : public Worker {
  public:
   // `trace` and `store` must outlive the worker; the cycles are shared with it.
-  LimitCheckWorker(TraceLog* trace, Store* store, uint32_t language,
+  LimitCheckWorker(TraceLog* trace, Store* store, Language language,
                    std::shared_ptr<Event> stop_event, std::shared_ptr<LimitCheckCycles> cycles);
 
   // The loop: traces "Enter [LimitCheck]Running loop.", reads the interval once, runs the

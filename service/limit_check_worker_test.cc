@@ -1,16 +1,16 @@
 #include "service/limit_check_worker.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "common/settings/settings.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/test_pipe_client.h"
+#include "platform/silent_pipe_client.h"
 #include "service/worker_table.h"
 #include "service/worker_test_util.h"
 
@@ -20,10 +20,10 @@ namespace {
 // Records the cycles it is asked to run; signals `cycled` after each.
 class RecordingCycles : public LimitCheckCycles {
  public:
-  void Cycle(int reason) override {
+  void Cycle(CycleReason reason) override {
     {
       std::lock_guard<std::mutex> lock(mu);
-      log.push_back(std::to_string(reason));
+      log.push_back(std::to_string(static_cast<int>(reason)));
     }
     cycled.Set();
   }
@@ -70,7 +70,8 @@ class LimitCheckWorkerTest : public ::testing::Test {
   LimitCheckWorkerTest()
       : stop_(std::make_shared<Event>()),
         cycles_(std::make_shared<RecordingCycles>()),
-        worker_(std::make_shared<FastWorker>(&f_.trace, &store_, 1, stop_, cycles_)),
+        worker_(
+            std::make_shared<FastWorker>(&f_.trace, &store_, Language::kEnglish, stop_, cycles_)),
         table_(&f_.trace, std::make_shared<Event>()) {
     table_.SetStopEvent(0, stop_);
     table_.SetWorker(0, worker_);
@@ -101,13 +102,13 @@ class LimitCheckWorkerTest : public ::testing::Test {
 };
 
 TEST_F(LimitCheckWorkerTest, StartCycleThenOneCyclePerMessage) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   WaitForCycles(1);
   const std::string flags = std::string("10000000000000000000000") + '\0';
   EXPECT_EQ(Send(flags), "128:Heared.");
   EXPECT_EQ(Send("11111"), "128:Heared.");
   EXPECT_EQ(Send(""), "128:Heared.");  // a failed read is still answered
-  EXPECT_EQ(table_.StopWorker(0), 0);
+  EXPECT_FALSE(table_.StopWorker(0));
   std::vector<std::string> expected = {"0", "1:" + flags, "1:11111", "1:"};
   EXPECT_EQ(cycles_->Log(), expected);
   auto lines = f_.sink.messages();
@@ -119,31 +120,27 @@ TEST_F(LimitCheckWorkerTest, StartCycleThenOneCyclePerMessage) {
 }
 
 TEST_F(LimitCheckWorkerTest, SilentClientsDoNotHoldUpAPartsChangedMessage) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   // The pipe is there once the start cycle has run.
   WaitForCycles(1);
-  std::vector<int> silent;
+  std::vector<std::unique_ptr<SilentPipeClient>> silent;
   for (int i = 0; i < 16; ++i) {
-    silent.push_back(ConnectSilently(kPartsChangePipeName));
-    ASSERT_GE(silent.back(), 0);
+    silent.push_back(SilentPipeClient::Connect(kPartsChangePipeName));
+    ASSERT_NE(silent.back(), nullptr);
   }
   EXPECT_EQ(Send("01"), "128:Heared.");
-  EXPECT_EQ(table_.StopWorker(0), 0);
+  EXPECT_FALSE(table_.StopWorker(0));
   // Only the message ran a cycle; the silent clients were let go with the pipe.
   std::vector<std::string> expected = {"0", "1:01"};
   EXPECT_EQ(cycles_->Log(), expected);
-  for (int fd : silent) {
-    char reply[kPipeRecordSize];
-    EXPECT_EQ(recv(fd, reply, sizeof reply, 0), 0);
-    close(fd);
-  }
+  for (const auto& client : silent) EXPECT_TRUE(client->WaitUntilLetGo());
 }
 
 TEST_F(LimitCheckWorkerTest, IntervalCyclesWhenNoMessageComes) {
   worker_->interval_ms = 1;
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   WaitForCycles(3);
-  EXPECT_EQ(table_.StopWorker(0), 0);
+  EXPECT_FALSE(table_.StopWorker(0));
   auto log = cycles_->Log();
   EXPECT_EQ(log[0], "0");
   EXPECT_EQ(log[1], "2");
@@ -151,13 +148,13 @@ TEST_F(LimitCheckWorkerTest, IntervalCyclesWhenNoMessageComes) {
 }
 
 TEST_F(LimitCheckWorkerTest, RestartRunsANewStartCycleOnTheSameWorker) {
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kServiceStart), 1);
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kServiceStart));
   WaitForCycles(1);
-  EXPECT_EQ(table_.StopWorker(0), 0);
-  ASSERT_EQ(table_.StartWorker(0, WorkerTable::Origin::kCommand), 1);
+  EXPECT_FALSE(table_.StopWorker(0));
+  ASSERT_TRUE(table_.StartWorker(0, WorkerTable::Origin::kCommand));
   WaitForCycles(2);
   EXPECT_EQ(Send("0"), "128:Heared.");
-  EXPECT_EQ(table_.StopWorker(0), 0);
+  EXPECT_FALSE(table_.StopWorker(0));
   std::vector<std::string> expected = {"0", "0", "1:0"};
   EXPECT_EQ(cycles_->Log(), expected);
 }

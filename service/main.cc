@@ -9,53 +9,47 @@
 #include "common/kori/kori_client.h"
 #include "common/log/trace_log.h"
 #include "common/settings/settings.h"
-#include "platform/posix/file_trace_sink.h"
-#include "platform/posix/journal_event_log.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/system_clock.h"
-#include "platform/posix/systemd_service_control.h"
-#include "platform/posix/systemd_service_manager.h"
+#include "platform/platform.h"
 #include "platform/store_path.h"
 #include "service/hardware_init.h"
-#include "service/service_core.h"
 #include "service/service_env.h"
 #include "service/service_host.h"
 #include "service/store_monitor.h"
+#include "service/talven_service.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;
 
   // The service's writes wait out another program's write lock (see kServiceStoreWaitMs).
   std::unique_ptr<Store> store = OpenSystemStore(kServiceStoreWaitMs);
-  PosixSystemInfo system;
-  SystemClock clock;
-  FileTraceSink trace_sink(&clock);
-  TraceLog trace(&system, &trace_sink);
-  JournalEventLog event_log;
-  PosixProcessLauncher launcher;
-  SystemdServiceManager service_manager;
+  std::unique_ptr<SystemInfo> system = NewSystemInfo();
+  std::unique_ptr<Clock> clock = NewClock();
+  std::unique_ptr<TraceSink> trace_sink = NewTraceSink(clock.get());
+  TraceLog trace(system.get(), trace_sink.get());
+  std::unique_ptr<EventLog> event_log = NewEventLog();
+  std::unique_ptr<ProcessLauncher> launcher = NewProcessLauncher();
+  std::unique_ptr<ServiceManager> service_manager = NewServiceManager();
   // Connects to the KORI server on the system bus only for the length of each operation.
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   // Its handlers call into the host; it is ended first (below), so that no signal arriving
   // while the program winds down reaches an object that is already gone.
-  auto service_control = std::make_unique<SystemdServiceControl>();
+  std::unique_ptr<ServiceControl> service_control = NewServiceControl();
   // Every write of the service goes through the monitor, which reports what still fails and
   // checks the store at start and at each cycle (trace, journal, systemd status line).
-  StoreMonitor monitor(store.get(), StorePath(), &clock, &trace, &event_log,
-                       ServiceLanguage(&system));
+  StoreMonitor monitor(store.get(), StorePath(), clock.get(), &trace, event_log.get(),
+                       ServiceLanguage(system.get()));
   monitor.set_status_line(
       [control = service_control.get()](const std::string& text) { control->SetStatusText(text); });
 
   ServiceEnv env;
   env.store = &monitor;
   env.store_monitor = &monitor;
-  env.system = &system;
-  env.clock = &clock;
+  env.system = system.get();
+  env.clock = clock.get();
   env.trace = &trace;
-  env.event_log = &event_log;
-  env.launcher = &launcher;
-  env.service_manager = &service_manager;
+  env.event_log = event_log.get();
+  env.launcher = launcher.get();
+  env.service_manager = service_manager.get();
   env.kori = &kori;
 
   // The service object exists before anything else happens; building it writes Language.

@@ -11,11 +11,13 @@
 namespace quillon {
 namespace {
 
-bool IsKind(int kind) { return kind >= 0 && kind < kMessageKindCount; }
+bool IsKind(MessageKind kind) { return kind >= 0 && kind < kMessageKindCount; }
 
-bool IsRaidKind(int kind) { return kind >= kKindRaidConsumable && kind <= kKindRaidCardLarge; }
+bool IsRaidKind(MessageKind kind) {
+  return kind >= kKindRaidConsumable && kind <= kKindRaidCardLarge;
+}
 
-AdviceGroup AdviceOf(int kind) {
+AdviceGroup AdviceOf(MessageKind kind) {
   if (kind == kKindRaidConsumable) return kAdviceReplacementParts;
   if (kind == kKindRaidCardLarge) return kAdviceLargeServerLine;
   return kAdviceStandardLine;
@@ -47,7 +49,7 @@ std::string Enclose(TextForm form, std::string text) {
 
 }  // namespace
 
-int MessageKindFor(int index, uint32_t raid_class) {
+MessageKind MessageKindFor(int index, uint32_t raid_class) {
   switch (index) {
     case kNotifyCpuFan:
       return kKindCpuFan;
@@ -66,7 +68,7 @@ int MessageKindFor(int index, uint32_t raid_class) {
   return kKindRaidCardLarge;
 }
 
-int MessageKindOf(Store* store, int index) {
+MessageKind MessageKindOf(Store* store, int index) {
   uint32_t raid_class = 1;
   if (index >= kNotifyRaidFirst && index <= kNotifyRaidLast) {
     ReadRaidConsumables(store, &raid_class, index);
@@ -74,7 +76,7 @@ int MessageKindOf(Store* store, int index) {
   return MessageKindFor(index, raid_class);
 }
 
-std::string FormatLimitText(int kind, int index, uint32_t language, TextForm form) {
+std::string FormatLimitText(MessageKind kind, int index, Language language, TextForm form) {
   if (!IsKind(kind)) return std::string();
   const bool screen = form == TextForm::kScreen;
   const char* text = (screen ? kScreenLimitTexts : kEventLimitTexts)[kind].Get(language);
@@ -84,7 +86,8 @@ std::string FormatLimitText(int kind, int index, uint32_t language, TextForm for
   return Enclose(form, Printf(text, advice));
 }
 
-std::string FormatPreWarningText(int kind, int index, int hours, uint32_t language, TextForm form) {
+std::string FormatPreWarningText(MessageKind kind, int index, int hours, Language language,
+                                 TextForm form) {
   if (!IsKind(kind)) return std::string();
   const bool screen = form == TextForm::kScreen;
   const char* advice = (screen ? kScreenPreAdvice : kEventPreAdvice)[AdviceOf(kind)].Get(language);
@@ -100,7 +103,7 @@ std::string FormatPreWarningText(int kind, int index, int hours, uint32_t langua
   return Enclose(form, Printf(text, hours, days, advice));
 }
 
-uint32_t WarningEventId(int kind, bool limit) {
+uint32_t WarningEventId(MessageKind kind, bool limit) {
   if (kind == kKindRaidConsumable) return limit ? kEventRaidLimit : kEventRaidPreWarning;
   return limit ? kEventLimit : kEventPreWarning;
 }

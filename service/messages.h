@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/settings/language.h"
 #include "platform/store.h"
 
 namespace quillon {
@@ -26,24 +27,25 @@ enum class TextForm { kScreen, kEvent };
 
 // The message kind of NotifyIndex `index` for a RAID battery of class `raid_class` (the class
 // only matters for indices 1 to 16). kKindNone for an index outside 0 to 19.
-int MessageKindFor(int index, uint32_t raid_class);
+MessageKind MessageKindFor(int index, uint32_t raid_class);
 
 // As MessageKindFor, reading the class of RAID battery `index` from RaidConsumables; an
 // unreadable class counts as 1. Reads nothing for indices outside 1 to 16.
-int MessageKindOf(Store* store, int index);
+MessageKind MessageKindOf(Store* store, int index);
 
 // The limit-passed text of `kind` for NotifyIndex `index` (its RAID number for kinds 4 to 6)
-// in `language` (0 Japanese, otherwise English), with the kind's advice. Empty for kKindNone
+// in `language`, with the kind's advice. Empty for kKindNone
 // or any value outside 0 to 6.
-std::string FormatLimitText(int kind, int index, uint32_t language, TextForm form);
+std::string FormatLimitText(MessageKind kind, int index, Language language, TextForm form);
 
 // The pre-warning text with `hours` remaining: the hours form below 24 hours, otherwise the
 // days form with hours / 24 whole days. Empty for a kind outside 0 to 6.
-std::string FormatPreWarningText(int kind, int index, int hours, uint32_t language, TextForm form);
+std::string FormatPreWarningText(MessageKind kind, int index, int hours, Language language,
+                                 TextForm form);
 
 // The event identifier of a warning: limit 0xC00004B4 (kind 4: 0xC00004B6), pre-warning
 // 0xC00004B3 (kind 4: 0xC00004B5).
-uint32_t WarningEventId(int kind, bool limit);
+uint32_t WarningEventId(MessageKind kind, bool limit);
 
 }  // namespace quillon
 

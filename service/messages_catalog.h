@@ -3,15 +3,19 @@
 
 #include <cstdint>
 
+#include "common/settings/language.h"
+
 namespace quillon {
 
-// One operator text in both languages, chosen by the language index (0 Japanese, 1 English).
+// One operator text in both languages.
 struct TextPair {
   const char* japanese;
   const char* english;
 
-  // The text for `language`: 0 gives the Japanese text, every other value the English one.
-  const char* Get(uint32_t language) const { return language == 0 ? japanese : english; }
+  // The text for `language`.
+  const char* Get(Language language) const {
+    return language == Language::kJapanese ? japanese : english;
+  }
 };
 
 // Message kinds of the warned parts: 0 CPU FAN, 1 UPS BBU, 2 FAN, 3 PSU, 4 RAID consumable,

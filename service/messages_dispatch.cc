@@ -17,7 +17,7 @@ constexpr uint32_t kMsPauseMs = 500;
 }  // namespace
 
 NoticeDispatcher::NoticeDispatcher(Store* store, Clock* clock, EventLog* event_log,
-                                   Notifier* notifier, uint32_t language)
+                                   Notifier* notifier, Language language)
     : store_(store),
       clock_(clock),
       event_log_(event_log),
@@ -52,20 +52,20 @@ NoticeDispatcher::ScreenResult NoticeDispatcher::ScreenText(std::string text, in
 
 void NoticeDispatcher::ScreenLimitNotice(int index) {
   if (!ScreenEnabled()) return;
-  const int kind = MessageKindOf(store_, index);
+  const MessageKind kind = MessageKindOf(store_, index);
   if (kind == kKindNone) return;
   Launch(FormatLimitText(kind, index, language_, TextForm::kScreen), index, false);
 }
 
 void NoticeDispatcher::ScreenPreWarningNotice(int index, int hours) {
   if (!ScreenEnabled()) return;
-  const int kind = MessageKindOf(store_, index);
+  const MessageKind kind = MessageKindOf(store_, index);
   if (kind == kKindNone) return;
   Launch(FormatPreWarningText(kind, index, hours, language_, TextForm::kScreen), index, true);
 }
 
 void NoticeDispatcher::LimitEvent(int index) {
-  const int kind = MessageKindOf(store_, index);
+  const MessageKind kind = MessageKindOf(store_, index);
   if (kind == kKindNone) return;
   const std::string text = FormatLimitText(kind, index, language_, TextForm::kEvent);
   ReportLogEvent(event_log_, language_, text.c_str(), kSource, kEventTypeError,
@@ -73,7 +73,7 @@ void NoticeDispatcher::LimitEvent(int index) {
 }
 
 void NoticeDispatcher::PreWarningEvent(int index, int hours) {
-  const int kind = MessageKindOf(store_, index);
+  const MessageKind kind = MessageKindOf(store_, index);
   if (kind == kKindNone) return;
   const std::string text = FormatPreWarningText(kind, index, hours, language_, TextForm::kEvent);
   ReportLogEvent(event_log_, language_, text.c_str(), kSource, kEventTypeError,

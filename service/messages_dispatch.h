@@ -3,10 +3,11 @@
 
 #include <cstdint>
 
+#include "common/settings/language.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/store.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 
@@ -17,7 +18,7 @@ namespace quillon {
 class NoticeDispatcher {
  public:
   NoticeDispatcher(Store* store, Clock* clock, EventLog* event_log, Notifier* notifier,
-                   uint32_t language);
+                   Language language);
 
   // Screen notices. Nothing is shown when NotifyMethod DSP is 0 or unreadable. The program is
   // TALVENMS, followed by a 500 ms pause, when StartUpPID is 0 or unreadable; otherwise
@@ -45,7 +46,7 @@ class NoticeDispatcher {
   Clock* clock_;
   EventLog* event_log_;
   Notifier* notifier_;
-  uint32_t language_;
+  Language language_;
 };
 
 }  // namespace quillon

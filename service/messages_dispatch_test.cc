@@ -4,11 +4,12 @@
 
 #include "common/settings/schema.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/limit_check_test_util.h"
 #include "service/messages.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 
 namespace quillon {
 namespace {
@@ -20,7 +21,7 @@ class DispatchTest : public ::testing::Test {
     store_.SetDword(kNotifyMethodKey, "LCD", 0);
     store_.SetDword(kNotifyMethodKey, "DSP", 1);
   }
-  NoticeDispatcher Dispatcher(uint32_t language = 1) {
+  NoticeDispatcher Dispatcher(Language language = Language::kEnglish) {
     return NoticeDispatcher(&store_, &clock_, &events_, &notifier_, language);
   }
 
@@ -37,9 +38,10 @@ TEST_F(DispatchTest, PreWarningWithoutStartUpPidRunsMsWithItemAndPauses) {
   Dispatcher().ScreenPreWarningNotice(3, 5);
   const auto calls = launcher_.calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command_line,
-            "\"/opt/quillon/bin/TALVENMS\" " +
-                FormatPreWarningText(kKindRaidConsumable, 3, 5, 1, TextForm::kScreen) + " 3");
+  EXPECT_EQ(calls[0].command_line, "\"/opt/quillon/bin/TALVENMS\" " +
+                                       FormatPreWarningText(kKindRaidConsumable, 3, 5,
+                                                            Language::kEnglish, TextForm::kScreen) +
+                                       " 3");
   EXPECT_FALSE(calls[0].waited);
   EXPECT_EQ(clock_.sleeps(), std::vector<uint32_t>{500});
   EXPECT_TRUE(events_.events().empty());
@@ -51,8 +53,9 @@ TEST_F(DispatchTest, StartUpPidSelectsMiWithoutPause) {
   const auto calls = launcher_.calls();
   ASSERT_EQ(calls.size(), 1u);
   // The limit notice has no item number after the text.
-  EXPECT_EQ(calls[0].command_line, "\"/opt/quillon/bin/TALVENMI\" " +
-                                       FormatLimitText(kKindCpuFan, 0, 1, TextForm::kScreen));
+  EXPECT_EQ(calls[0].command_line,
+            "\"/opt/quillon/bin/TALVENMI\" " +
+                FormatLimitText(kKindCpuFan, 0, Language::kEnglish, TextForm::kScreen));
   EXPECT_TRUE(clock_.sleeps().empty());
 }
 
@@ -84,7 +87,8 @@ TEST_F(DispatchTest, DspOffOrMissingShowsNothingButEventsStillGo) {
   EXPECT_EQ(events[0].event_id, 0xC00004B4u);
   EXPECT_EQ(events[0].type, kEventTypeError);
   EXPECT_EQ(events[0].source, "TALVEN");
-  EXPECT_EQ(events[0].string1, FormatLimitText(kKindCpuFan, 0, 1, TextForm::kEvent));
+  EXPECT_EQ(events[0].string1,
+            FormatLimitText(kKindCpuFan, 0, Language::kEnglish, TextForm::kEvent));
   EXPECT_EQ(events[0].string2, "TALVEN");
   EXPECT_EQ(events[1].event_id, 0xC00004B3u);
   EXPECT_EQ(events[1].string1,
@@ -95,7 +99,7 @@ TEST_F(DispatchTest, DspOffOrMissingShowsNothingButEventsStillGo) {
 TEST_F(DispatchTest, RaidClassPicksEventIdAndLanguagePicksText) {
   store_.SetDword(kRaidConsumablesKey, "RAID03", 1);
   store_.SetDword(kRaidConsumablesKey, "RAID04", 0);
-  NoticeDispatcher ja = Dispatcher(0);
+  NoticeDispatcher ja = Dispatcher(Language::kJapanese);
   ja.LimitEvent(3);
   ja.PreWarningEvent(3, 100);
   ja.LimitEvent(4);

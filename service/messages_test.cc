@@ -8,8 +8,8 @@
 namespace quillon {
 namespace {
 
-constexpr uint32_t kJa = 0;
-constexpr uint32_t kEn = 1;
+constexpr Language kJa = Language::kJapanese;
+constexpr Language kEn = Language::kEnglish;
 
 constexpr char kStdScreenPreAdvice[] =
     "In order to avoid the trouble due to life of mandatory-replacement parts,\n"
@@ -120,7 +120,7 @@ TEST(LimitTextTest, EveryKindInBothLanguages) {
   EXPECT_EQ(FormatLimitText(kKindPsu, 18, kJa, TextForm::kEvent),
             "PSU (電源供給装置) が寿命を超えました。早期に修理相談窓口までご連絡ください。");
   EXPECT_EQ(FormatLimitText(kKindNone, 0, kEn, TextForm::kEvent), "");
-  EXPECT_EQ(FormatPreWarningText(7, 0, 5, kEn, TextForm::kScreen), "");
+  EXPECT_EQ(FormatPreWarningText(static_cast<MessageKind>(7), 0, 5, kEn, TextForm::kScreen), "");
 }
 
 }  // namespace

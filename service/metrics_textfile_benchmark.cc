@@ -16,8 +16,9 @@
 #include "platform/date_time.h"
 #include "platform/fakes/fake_clock.h"
 #include "platform/file_system.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
 #include "service/metrics_textfile.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -57,28 +58,12 @@ void Fill(Store* store, const std::string& dir) {
   RegCtlWriteValue(store, kRootKey, "MetricsTextfileDir", kRegSz, setting, sizeof(setting));
 }
 
-struct TempDir {
-  TempDir() {
-    const char* tmp = getenv("TMPDIR");
-    path = std::string(tmp != nullptr ? tmp : "/tmp") + "/quillon-metrics-XXXXXX";
-    if (mkdtemp(path.data()) == nullptr) path = "/tmp";
-  }
-  ~TempDir() {
-    for (const char* name : {"/registry.db", "/registry.db-wal", "/registry.db-shm",
-                             "/quillon.prom", "/quillon.prom.tmp"}) {
-      unlink((path + name).c_str());
-    }
-    rmdir(path.c_str());
-  }
-  std::string path;
-};
-
 void BM_MetricsFileAfterCycle(benchmark::State& state) {
-  TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   FakeClock clock({2026, 12, 9, 0, 0, 0, 0});
-  MetricsTextfile metrics(&store, &clock, nullptr);
+  MetricsTextfile metrics(store.get(), &clock, nullptr);
   for (auto _ : state) {
     if (metrics.AfterCycle(1796000000) != kOk) state.SkipWithError("write failed");
   }
@@ -86,21 +71,21 @@ void BM_MetricsFileAfterCycle(benchmark::State& state) {
 BENCHMARK(BM_MetricsFileAfterCycle)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadReport(benchmark::State& state) {
-  TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
   const double now = ToDayCount({2026, 12, 9, 0, 0, 0, 0});
-  for (auto _ : state) ReadLifetimeReport(&store, now, &report);
+  for (auto _ : state) ReadLifetimeReport(store.get(), now, &report);
 }
 BENCHMARK(BM_ReadReport)->Unit(benchmark::kMicrosecond);
 
 void BM_FormatText(benchmark::State& state) {
-  TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
-  ReadLifetimeReport(&store, ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
+  ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   MetricsContext context;
   context.last_cycle_unix = 1796000000;
   for (auto _ : state) benchmark::DoNotOptimize(FormatPrometheusText(report, context));
@@ -108,13 +93,13 @@ void BM_FormatText(benchmark::State& state) {
 BENCHMARK(BM_FormatText)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplaceFile(benchmark::State& state) {
-  TempDir dir;
-  SqliteStore store(dir.path + "/registry.db");
-  Fill(&store, dir.path);
+  TempDir dir("quillon-metrics-");
+  auto store = NewStore(dir.File("registry.db"));
+  Fill(store.get(), dir.path());
   LifetimeReport report;
-  ReadLifetimeReport(&store, ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
+  ReadLifetimeReport(store.get(), ToDayCount({2026, 12, 9, 0, 0, 0, 0}), &report);
   const std::string text = FormatPrometheusText(report, MetricsContext{});
-  const std::string path = dir.path + "/quillon.prom";
+  const std::string path = dir.File("quillon.prom");
   for (auto _ : state) {
     if (ReplaceFileAtomically(path, text) != kOk) state.SkipWithError("write failed");
   }

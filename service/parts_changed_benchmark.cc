@@ -13,34 +13,35 @@
 #include <vector>
 
 #include "common/log/trace_log.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "platform/pipe.h"
-#include "platform/posix/sqlite_store.h"
-#include "platform/posix/system_clock.h"
-#include "service/limit_check_cycles.h"
+#include "platform/platform.h"
+#include "service/engine_cycles.h"
 #include "service/limit_check_worker.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 void BM_PartsChangedRoundTrip(benchmark::State& state) {
-  char tmpl[] = "/tmp/quillon-bench-XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  TempDir temp("quillon-bench-");
+  const std::string dir = temp.path();
   setenv("QUILLON_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  SqliteStore store(dir + "/registry.db");
+  auto store = NewStore(dir + "/registry.db");
   FakeSystemInfo system;
   system.program_path = dir + "/TALVENSV";
   RecordingTraceSink sink;
   TraceLog trace(&system, &sink);
-  SystemClock clock;
+  std::unique_ptr<Clock> clock = NewClock();
   RecordingEventLog events;
   RecordingProcessLauncher launcher;
   ServiceEnv env;
-  env.store = &store;
+  env.store = store.get();
   env.system = &system;
-  env.clock = &clock;
+  env.clock = clock.get();
   env.trace = &trace;
   env.event_log = &events;
   env.launcher = &launcher;
@@ -49,10 +50,11 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   WorkerTable table(&trace, std::make_shared<Event>());
   table.SetStopEvent(0, stop);
   table.SetWorker(
-      0, std::make_shared<LimitCheckWorker>(&trace, &store, 1, stop, MakeLimitCheckCycles(env, 1)));
+      0, std::make_shared<LimitCheckWorker>(&trace, store.get(), Language::kEnglish, stop,
+                                            MakeLimitCheckCycles(env, Language::kEnglish)));
   table.StartWorker(0, WorkerTable::Origin::kServiceStart);
 
-  const std::string request = std::string(23, '0') + '\0';
+  const PartsChangedRequest request = NoPartsChanged();
   char reply[kPipeRecordSize];
   size_t got = 0;
   // The first call also waits for the worker's pipe to appear.
@@ -77,7 +79,6 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   table.StopForShutdown(0);
   table.Release(0);
   unsetenv("QUILLON_RUNTIME_DIR");
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_PartsChangedRoundTrip)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 

@@ -10,10 +10,11 @@
 
 #include "common/log/trace_log.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "service/command_loop.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/service_env.h"
 #include "service/worker_table.h"
 
@@ -25,7 +26,7 @@ using namespace quillon;
 class IdleWorker : public Worker {
  public:
   explicit IdleWorker(TraceLog* trace, std::shared_ptr<Event> stop)
-      : Worker(trace, 1, std::move(stop), "", "") {}
+      : Worker(trace, Language::kEnglish, std::move(stop), "", "") {}
   int RunWithoutPipes() override {
     WaitOne(stop_event().waitable(), kWaitInfinite);
     return 0;
@@ -40,7 +41,7 @@ struct World {
     env.trace = &trace;
     env.event_log = &events;
     env.launcher = &launcher;
-    cycles = MakeLimitCheckCycles(env, 1);
+    cycles = MakeLimitCheckCycles(env, Language::kEnglish);
     table.SetStopEvent(0, stop);
     table.SetWorker(0, std::make_shared<IdleWorker>(&trace, stop));
   }
@@ -56,7 +57,7 @@ struct World {
   std::shared_ptr<Event> terminate = std::make_shared<Event>();
   std::shared_ptr<Event> stop = std::make_shared<Event>();
   WorkerTable table{&trace, terminate};
-  CommandLoop loop{&trace, &events, 1, &table, terminate.get()};
+  CommandLoop loop{&trace, &events, Language::kEnglish, &table, terminate.get()};
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "common/settings/schema.h"
 #include "platform/event.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/fakes/recording_service_control.h"
@@ -30,7 +31,7 @@ class FakeService : public HostedService {
   explicit FakeService(TraceLog* trace) : trace_(trace) {}
   const std::string& service_name() const override { return name_; }
   const std::string& display_name() const override { return name_; }
-  uint32_t language() const override { return 1; }
+  Language language() const override { return Language::kEnglish; }
   void set_status_sink(ServiceStatusSink* sink) override { sink_ = sink; }
   uint32_t Run() override {
     ++runs_;
@@ -70,7 +71,7 @@ class ServiceHostTest : public ::testing::Test {
     return *host_;
   }
 
-  int RunMain(std::vector<std::string> args) { return MakeHost().Main(args); }
+  int RunMain(const std::vector<std::string>& args) { return MakeHost().Main(args); }
 
   std::string InstallDate() { return store_.GetText(kRootKey, "InstallDate", ""); }
 

@@ -33,10 +33,10 @@ void UpdateAverageTime(Store* store, double now) {
   WriteAverageTime(store, text);
 }
 
-std::string FormatStatusText(uint32_t language, const char* install_date, uint32_t lifetime,
+std::string FormatStatusText(Language language, const char* install_date, uint32_t lifetime,
                              const char* average) {
   char text[256];
-  if (language == 0) {
+  if (language == Language::kJapanese) {
     std::snprintf(text, sizeof(text), "インストール:%s  サーバ稼動時間:%lu  平均稼動時間/日:%s",
                   install_date, static_cast<unsigned long>(lifetime), average);
   } else {
@@ -47,7 +47,7 @@ std::string FormatStatusText(uint32_t language, const char* install_date, uint32
   return text;
 }
 
-void WriteStatusEntry(Store* store, EventLog* event_log, TraceLog* trace, uint32_t language) {
+void WriteStatusEntry(Store* store, EventLog* event_log, TraceLog* trace, Language language) {
   char average[kAverageTextSize] = "--";
   ReadAverageTime(store, average);
   char install[kInstallDateTextSize] = "--";

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/settings/language.h"
 #include "platform/event_log.h"
 #include "platform/store.h"
 
@@ -20,16 +21,16 @@ class TraceLog;
 // passed since it, or when RunningTime is unreadable or 0.
 void UpdateAverageTime(Store* store, double now);
 
-// The status text in `language` (0 Japanese, otherwise English) for the install date, the
+// The status text in `language` for the install date, the
 // server's running hours (LifeTime) and the average.
-std::string FormatStatusText(uint32_t language, const char* install_date, uint32_t lifetime,
+std::string FormatStatusText(Language language, const char* install_date, uint32_t lifetime,
                              const char* average);
 
 // Writes the daily status entry: reads AverageTime and InstallDate ("--" when unreadable),
 // LifeTime and RunningTime (0 when unreadable), reports event 0x400203EC (information,
 // strings "TALVEN" and the status text) and traces the line
 // "Status: [Install=%s] [LifeTime=%lu] [RunningTime=%lu] [Average=%s].".
-void WriteStatusEntry(Store* store, EventLog* event_log, TraceLog* trace, uint32_t language);
+void WriteStatusEntry(Store* store, EventLog* event_log, TraceLog* trace, Language language);
 
 }  // namespace quillon
 

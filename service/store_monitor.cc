@@ -4,12 +4,12 @@
 #include "common/log/trace_log.h"
 #include "platform/date_time.h"
 #include "platform/error_texts.h"
-#include "service/service_core.h"
+#include "service/talven_service.h"
 
 namespace quillon {
 
 StoreMonitor::StoreMonitor(Store* store, std::string store_name, Clock* clock, TraceLog* trace,
-                           EventLog* event_log, uint32_t language)
+                           EventLog* event_log, Language language)
     : store_(store),
       store_name_(std::move(store_name)),
       clock_(clock),

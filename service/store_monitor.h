@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "common/settings/language.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/store.h"
@@ -33,10 +34,10 @@ class TraceLog;
 // The pointers are not owned and must outlive the monitor. Thread-safe.
 class StoreMonitor : public Store {
  public:
-  // `store_name` names the store in texts (its file path). `language`: 0 Japanese, 1 English,
-  // for the journal events.
+  // `store_name` names the store in texts (its file path). `language` is that
+  // of the journal events.
   StoreMonitor(Store* store, std::string store_name, Clock* clock, TraceLog* trace,
-               EventLog* event_log, uint32_t language);
+               EventLog* event_log, Language language);
 
   // Where Check puts its status-line text (empty: no problem to show); null: nowhere. May be
   // changed at any time (Check never calls an old one after this returns).
@@ -70,7 +71,7 @@ class StoreMonitor : public Store {
   Clock* clock_;
   TraceLog* trace_;
   EventLog* event_log_;
-  const uint32_t language_;
+  const Language language_;
   std::function<void(const std::string&)> status_line_;
 
   std::mutex mu_;

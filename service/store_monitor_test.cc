@@ -11,10 +11,11 @@
 #include "common/settings/settings.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/file_system.h"
-#include "service/limit_check_cycles.h"
+#include "service/engine_cycles.h"
 #include "service/service_env.h"
 
 namespace quillon {
@@ -36,7 +37,7 @@ class StoreMonitorTest : public ::testing::Test {
   RecordingTraceSink sink_;
   TraceLog trace_;
   RecordingEventLog events_;
-  StoreMonitor monitor_{&failing_, kPath, &clock_, &trace_, &events_, 1};
+  StoreMonitor monitor_{&failing_, kPath, &clock_, &trace_, &events_, Language::kEnglish};
   std::vector<std::string> status_lines_;
 };
 
@@ -119,9 +120,9 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
   env.event_log = &events_;
   env.launcher = &launcher;
   failing_.FailAll(kErrorAccessDenied);
-  std::shared_ptr<LimitCheckCycles> cycles = MakeLimitCheckCycles(env, 1);
-  cycles->Cycle(0);
-  cycles->Cycle(2);
+  std::shared_ptr<LimitCheckCycles> cycles = MakeLimitCheckCycles(env, Language::kEnglish);
+  cycles->Cycle(CycleReason::kStart);
+  cycles->Cycle(CycleReason::kInterval);
   char reply[kPipeRecordSize];
   cycles->OnPartsChanged("1", 1, reply);
   EXPECT_STREQ(reply, "Heared.");
@@ -135,7 +136,7 @@ TEST_F(StoreMonitorTest, EveryCheckCycleChecksTheStoreAndStillRunsOnDefaults) {
   inner_.SetDword(kCurrentKey, "CPU_FAN", 1000);
   inner_.SetDword(kLimitKey, "CPU_FAN", 1000);
   failing_.set_rule(nullptr);
-  cycles->Cycle(2);
+  cycles->Cycle(CycleReason::kInterval);
   EXPECT_EQ(events_.Count(kEventLimit), 1);
   EXPECT_EQ(inner_.GetDword(kNotifyDoneKey, "CPU_FAN"), 1u);
 }

@@ -4,7 +4,7 @@
 
 namespace quillon {
 
-Worker::Worker(TraceLog* trace, uint32_t language, std::shared_ptr<Event> stop_event,
+Worker::Worker(TraceLog* trace, Language language, std::shared_ptr<Event> stop_event,
                std::string pipe_name0, std::string pipe_name1)
     : trace_(trace),
       language_(language),

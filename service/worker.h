@@ -6,19 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "common/settings/language.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
 
 namespace quillon {
 
 class TraceLog;
-
-// Names of the service's two pipes below the runtime directory.
-inline constexpr char kCommandPipeName[] = "ORNA_PIPE";
-inline constexpr char kPartsChangePipeName[] = "ORNAPartsChange";
-
-// Size of every request buffer and reply record on both pipes.
-inline constexpr size_t kPipeRecordSize = 128;
 
 // The base of every worker: up to two named pipes that the worker's thread creates and
 // releases, a stop event given by the service, and the virtual run operations. A worker
@@ -31,7 +25,7 @@ class Worker {
 
   // `trace` must outlive the worker; `stop_event` is shared with the service. An empty pipe
   // name leaves that slot unused; the pipe count is the number of leading non-empty names.
-  Worker(TraceLog* trace, uint32_t language, std::shared_ptr<Event> stop_event,
+  Worker(TraceLog* trace, Language language, std::shared_ptr<Event> stop_event,
          std::string pipe_name0, std::string pipe_name1);
   virtual ~Worker();
   Worker(const Worker&) = delete;
@@ -52,14 +46,14 @@ class Worker {
   // The created pipe of slot i, null outside ThreadEntry's run.
   PipeServer* pipe(int i) { return pipes_[i].get(); }
   Event& stop_event() { return *stop_event_; }
-  uint32_t language() const { return language_; }
+  Language language() const { return language_; }
 
  protected:
   TraceLog* trace() { return trace_; }
 
  private:
   TraceLog* trace_;
-  uint32_t language_;
+  Language language_;
   std::shared_ptr<Event> stop_event_;
   std::array<std::string, kMaxPipes> pipe_names_;
   std::array<std::unique_ptr<PipeServer>, kMaxPipes> pipes_;

@@ -31,49 +31,51 @@ bool WorkerTable::thread_recorded(int index) const {
   return ValidIndex(index) && entries_[index].thread != nullptr;
 }
 
-int WorkerTable::StartWorker(int index, Origin origin) {
-  if (!ValidIndex(index)) return 0;
+bool WorkerTable::StartWorker(int index, Origin origin) {
+  if (!ValidIndex(index)) return false;
   Entry& e = entries_[index];
   const long number = index + 1;
   if (e.thread != nullptr) {
     trace_->Tracef("Thread %ld is already running.", number);
-    return 0;
+    return false;
   }
-  if (e.worker == nullptr || e.stop_event == nullptr) return 0;
-  e.thread = WorkerThread::CreateSuspended(e.worker);
+  if (e.worker == nullptr || e.stop_event == nullptr) return false;
+  e.thread = thread_maker_(e.worker);
   e.stop_event->Reset();
   if (e.thread == nullptr) {
     if (origin == Origin::kCommand) {
+      // "faled." is the system's own text for a start by command, kept as the readers of the
+      // trace log expect it: do not correct its spelling.
       trace_->Tracef("CreateHandle %ld/%ld faled.", number, 1L);
     } else {
       trace_->Tracef("CreateHandle %ld/%ld failed.", number, 1L);
     }
-    return 0;
+    return false;
   }
   trace_->Tracef("CreateHandle %ld/%ld Success.", number, 1L);
   e.thread->Resume();
-  return 1;
+  return true;
 }
 
-int WorkerTable::StopWorker(int index) {
-  if (!ValidIndex(index)) return 0;
+bool WorkerTable::StopWorker(int index) {
+  if (!ValidIndex(index)) return false;
   Entry& e = entries_[index];
   const long number = index + 1;
   if (e.thread == nullptr) {
     trace_->Tracef("Thread %ld is already stopping.", number);
-    return 0;
+    return false;
   }
   e.stop_event->Set();
   Waitable objects[] = {terminate_->waitable(), e.thread->ended()};
   int r = WaitAny(objects, stop_wait_ms_);
-  if (r == 0) return 1;  // the service is stopping; its shutdown finishes the work
+  if (r == 0) return true;  // the service is stopping; its shutdown finishes the work
   if (r == 1) {
     trace_->Tracef("Threads %ld/%ld terminate success.", number, 1L);
     e.thread.reset();
-    return 0;
+    return false;
   }
   trace_->Tracef("Threads terminate time out %ld seconds", static_cast<long>(stop_wait_ms_ / 1000));
-  return 0;
+  return false;
 }
 
 bool WorkerTable::StopForShutdown(int index) { return StopForShutdown(index, stop_wait_ms_); }

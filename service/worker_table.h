@@ -41,20 +41,22 @@ class WorkerTable {
   bool thread_recorded(int index) const;
 
   // Starts a thread for the worker at `index`. A thread already recorded traces "Thread %ld is
-  // already running." and returns 0. Otherwise creates the thread held, records it, resets the
-  // worker's stop event, traces "CreateHandle %ld/%ld Success." (then lets the thread run and
-  // returns 1) or, when no thread could be made, "CreateHandle %ld/%ld faled." (a start by
-  // command) or "CreateHandle %ld/%ld failed." (the start at service start) and returns 0.
-  // Numbers traced are index + 1 and 1. An invalid index or a missing worker returns 0.
+  // already running." and returns false. Otherwise creates the thread held, records it, resets
+  // the worker's stop event, traces "CreateHandle %ld/%ld Success." (then lets the thread run
+  // and returns true) or, when no thread could be made, "CreateHandle %ld/%ld faled." (a start
+  // by command) or "CreateHandle %ld/%ld failed." (the start at service start) and returns
+  // false. Numbers traced are index + 1 and 1. An invalid index or a missing worker returns
+  // false.
   enum class Origin { kCommand, kServiceStart };
-  int StartWorker(int index, Origin origin);
+  bool StartWorker(int index, Origin origin);
 
-  // Stops the worker at `index`. No thread recorded: traces "Thread %ld is already
-  // stopping." and returns 0. Otherwise signals its stop event and waits up to 15000 ms for
-  // the terminate event or the thread: terminate → returns 1 at once; thread ended → traces
-  // "Threads %ld/%ld terminate success.", clears the entry and returns 0; time-out → traces
-  // "Threads terminate time out %ld seconds" with 15 and returns 0 (the entry stays).
-  int StopWorker(int index);
+  // Stops the worker at `index` and returns true only when the terminate event ended the wait.
+  // No thread recorded: traces "Thread %ld is already stopping." and returns false. Otherwise
+  // signals its stop event and waits up to 15000 ms for the terminate event or the thread:
+  // terminate → returns true at once; thread ended → traces "Threads %ld/%ld terminate
+  // success.", clears the entry and returns false; time-out → traces "Threads terminate time
+  // out %ld seconds" with 15 and returns false (the entry stays).
+  bool StopWorker(int index);
 
   // The shutdown path: signals the stop event of the worker at `index` and waits up to
   // the stop wait for its thread. True when no thread is recorded or it ended in time.
@@ -64,6 +66,11 @@ class WorkerTable {
   // How long StopWorker and StopForShutdown wait for a thread; 15000 ms unless changed.
   uint32_t stop_wait_ms() const { return stop_wait_ms_; }
   void set_stop_wait_ms(uint32_t ms) { stop_wait_ms_ = ms; }
+
+  // What StartWorker makes its threads with: WorkerThread::CreateSuspended unless changed. A
+  // maker that returns null stands for a system that cannot create a thread.
+  using ThreadMaker = std::unique_ptr<WorkerThread> (*)(std::shared_ptr<Worker> worker);
+  void set_thread_maker(ThreadMaker maker) { thread_maker_ = maker; }
 
   // Releases the entry at `index`: forgets its stop event, its thread (letting a running one
   // go) and its worker.
@@ -83,6 +90,7 @@ class WorkerTable {
   TraceLog* trace_;
   std::shared_ptr<Event> terminate_;
   uint32_t stop_wait_ms_ = kWorkerStopWaitMs;
+  ThreadMaker thread_maker_ = &WorkerThread::CreateSuspended;
   Entry entries_[kSize];
 };
 

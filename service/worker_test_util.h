@@ -10,8 +10,10 @@
 
 #include "common/log/trace_log.h"
 #include "platform/event.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 #include "service/worker.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 
@@ -20,20 +22,13 @@ inline constexpr uint32_t kTestBoundMs = 10000;
 
 // A trace log that records its lines, and a private runtime directory for the pipes.
 struct TraceFixture {
-  TraceFixture() {
-    char tmpl[] = "/tmp/quillon-svc-XXXXXX";
-    runtime_dir = mkdtemp(tmpl);
-    setenv("QUILLON_RUNTIME_DIR", runtime_dir.c_str(), 1);
-  }
-  ~TraceFixture() {
-    unsetenv("QUILLON_RUNTIME_DIR");
-    std::error_code ec;
-    std::filesystem::remove_all(runtime_dir, ec);
-  }
+  TraceFixture() { setenv("QUILLON_RUNTIME_DIR", runtime_dir.c_str(), 1); }
+  ~TraceFixture() { unsetenv("QUILLON_RUNTIME_DIR"); }
   FakeSystemInfo system;
   RecordingTraceSink sink;
   TraceLog trace{&system, &sink};
-  std::string runtime_dir;
+  TempDir runtime_temp{"quillon-svc-"};
+  std::string runtime_dir = runtime_temp.path();
 };
 
 // A worker without pipes whose run waits for its stop event, or, while `hold` is set, also
@@ -41,7 +36,7 @@ struct TraceFixture {
 class WaitingWorker : public Worker {
  public:
   WaitingWorker(TraceLog* trace, std::shared_ptr<Event> stop)
-      : Worker(trace, 1, std::move(stop), "", "") {}
+      : Worker(trace, Language::kEnglish, std::move(stop), "", "") {}
   ~WaitingWorker() override {
     if (destroyed) destroyed->Set();
   }

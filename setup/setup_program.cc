@@ -34,9 +34,9 @@ Status RunService(const SetupEnvironment& env, const std::string& program_direct
 }
 
 void CreateLinks(const SetupEnvironment& env, const std::string& program_directory) {
-  const uint32_t language = ServiceLanguage(env.system);
+  const Language language = ServiceLanguage(env.system);
   ShellLink menu;
-  menu.name = kProductName[language == 0 ? 0 : 1];
+  menu.name = kProductName[language == Language::kJapanese ? 0 : 1];
   menu.description = menu.name;
   menu.target = program_directory + kGuiProgram;
   menu.icon_path = menu.target;

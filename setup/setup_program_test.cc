@@ -12,11 +12,13 @@
 #include "common/settings/schema.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 #include "platform/process_launcher.h"
 #include "setup/directory_chain.h"
 #include "setup/setup_log.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -64,9 +66,8 @@ std::vector<std::string> LogTexts(const std::string& path) {
 class SetupProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/setup_program_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    root_ = temp_.path();
     program_dir_ = root_ + "/opt/quillon/bin/";
     std::filesystem::create_directories(program_dir_);
     std::filesystem::create_directories(root_ + "/tmp");
@@ -79,7 +80,6 @@ class SetupProgramTest : public ::testing::Test {
     env_.temp_files_directory = root_ + "/tmp/";
     env_.errors = &errors_;
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
 
   int Run(std::vector<std::string> args) { return RunSetup(args, env_); }
   std::string DefaultLog() const { return root_ + "/tmp/TALVENUP.LOG"; }
@@ -91,6 +91,7 @@ class SetupProgramTest : public ::testing::Test {
     return out;
   }
 
+  TempDir temp_{"setup_program_test."};
   std::string root_;
   std::string program_dir_;
   MemoryStore store_;
@@ -250,9 +251,9 @@ TEST(SetupLogTest, LineFormat) {
 }
 
 TEST(DirectoryChainTest, CreatesEachDirectoryButNotTheFileName) {
-  char pattern[] = "/tmp/directory_chain_test.XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string root = pattern;
+  TempDir temp("directory_chain_test.");
+  ASSERT_TRUE(temp.ok());
+  const std::string root = temp.path();
   EXPECT_EQ(CreateDirectoryChain(root + "/a/b/c/file.log"), kOk);
   EXPECT_TRUE(std::filesystem::is_directory(root + "/a/b/c"));
   EXPECT_FALSE(std::filesystem::exists(root + "/a/b/c/file.log"));
@@ -268,7 +269,6 @@ TEST(DirectoryChainTest, CreatesEachDirectoryButNotTheFileName) {
 
   std::ofstream(root + "/file") << "x";
   EXPECT_EQ(CreateDirectoryChain(root + "/file/sub/x.log"), 3u);
-  std::filesystem::remove_all(root);
 }
 
 }  // namespace

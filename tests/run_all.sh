@@ -3,13 +3,17 @@
 #
 #   tests/run_all.sh
 #
-# 1. the default preset: build, every test except the systemd tier;
-# 2. the asan preset (AddressSanitizer + UndefinedBehaviorSanitizer): build, the unit tests;
-# 3. the fuzz preset (clang, libFuzzer): build the fuzzers, run each for a bounded time
+# 1. clang-format over every tracked C++ file (tools/check_format.sh);
+# 2. the default preset: build, every test except the systemd tier; then clang-tidy on the
+#    files changed since the merge-base with main, or in the last commit on main
+#    (tools/run_clang_tidy.sh);
+# 3. the asan preset (AddressSanitizer + UndefinedBehaviorSanitizer): build, the unit tests;
+# 4. the tsan preset (ThreadSanitizer): build the threaded tests only, run them;
+# 5. the fuzz preset (clang, libFuzzer): build the fuzzers, run each for a bounded time
 #    ($QUILLON_FUZZ_SECONDS, default 30 s);
-# 4. the Debian packages (tools/build_deb.sh into build/deb) and lintian on them;
-# 5. the systemd tier (tests/systemd) in a systemd-nspawn container, with the package tier on
-#    the packages of step 4.
+# 6. the Debian packages (tools/build_deb.sh into build/deb) and lintian on them;
+# 7. the systemd tier (tests/systemd) in a systemd-nspawn container, with the package tier on
+#    the packages of step 6.
 # Every step runs even when an earlier one failed; the summary lists them. Exit 0 only when all
 # passed. Needs root (packages, the container) on Debian 12.
 set -uo pipefail
@@ -69,17 +73,41 @@ run_fuzzers() {
   return $status
 }
 
+# The tsan preset's tests with every ThreadSanitizer report written to a file, so that a race in
+# a program a test starts (TALVENSV, the KORI simulator) fails the step even when that test does
+# not look at the program's exit code or kills it.
+run_tsan_tests() {
+  local reports=build/tsan/reports status=0
+  rm -rf "$reports"
+  mkdir -p "$reports"
+  TSAN_OPTIONS="log_path=$REPO/$reports/tsan second_deadlock_stack=1 ${TSAN_OPTIONS:-}" \
+    ctest --preset tsan || status=1
+  if compgen -G "$reports/tsan.*" >/dev/null; then
+    echo "ThreadSanitizer reports ($reports):"
+    cat "$reports"/tsan.*
+    status=1
+  fi
+  return $status
+}
+
 echo "=== packages (tools/packages.txt)"
 tools/install_packages.sh || { echo "cannot install the packages"; exit 1; }
 use_ccache
 
+step "format: clang-format" tools/check_format.sh
+
 step "default: configure" cmake --preset default
 step "default: build" cmake --build --preset default
 step "default: tests" ctest --preset default -LE systemd
+step "tidy: clang-tidy on the changed files" tools/run_clang_tidy.sh
 
 step "asan: configure" cmake --preset asan
 step "asan: build" cmake --build --preset asan
 step "asan: unit tests" ctest --preset asan -L unit
+
+step "tsan: configure" cmake --preset tsan
+step "tsan: build" cmake --build --preset tsan
+step "tsan: threaded tests" run_tsan_tests
 
 step "fuzz: configure" cmake --preset fuzz
 step "fuzz: build" cmake --build --preset fuzz

@@ -69,7 +69,7 @@ class GroupWriter {
 
 class Initializer {
  public:
-  Initializer(Store* store, uint32_t language, std::string temp_directory,
+  Initializer(Store* store, Language language, std::string temp_directory,
               const SetupIniValues& ini, InitMode mode)
       : store_(store),
         language_(language),
@@ -122,7 +122,7 @@ class Initializer {
     if (is_new) {
       w.Text("MachineID", "");
       w.Text("ModelName", "");
-      w.Dword("Language", language_);
+      w.Dword("Language", static_cast<uint32_t>(language_));
       if (setup_) w.Dword("LifeTime", 0);
     }
     w.Text("TempDir", temp_directory_);
@@ -278,7 +278,7 @@ class Initializer {
   }
 
   Store* store_;
-  const uint32_t language_;
+  const Language language_;
   const std::string temp_directory_;
   const SetupIniValues& ini_;
   const bool setup_;

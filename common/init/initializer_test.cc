@@ -9,8 +9,8 @@
 #include "common/init/test_support.h"
 #include "common/settings/schema.h"
 #include "platform/fakes/failing_store.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon {
 namespace {

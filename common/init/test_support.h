@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/common/temp_dir.h"
+
 namespace quillon {
 
 // A temporary program directory (with its trailing '/') for one test, removed afterwards,
@@ -14,12 +16,7 @@ namespace quillon {
 class TempProgramDir {
  public:
   TempProgramDir() {
-    char pattern[] = "/tmp/quillon_init.XXXXXX";
-    if (mkdtemp(pattern) != nullptr) path_ = std::string(pattern) + "/";
-  }
-  ~TempProgramDir() {
-    unlink((path_ + "TALVENU2.ini").c_str());
-    rmdir(path_.c_str());
+    if (dir_.ok()) path_ = dir_.path() + "/";
   }
   const std::string& path() const { return path_; }
   std::string ini() const { return path_ + "TALVENU2.ini"; }
@@ -29,6 +26,7 @@ class TempProgramDir {
   }
 
  private:
+  TempDir dir_{"quillon_init."};
   std::string path_;
 };
 

@@ -1,10 +1,10 @@
-// Drives the KORI client's operations with server answers of any length and content (and the
-// member look-up with any description), into caller buffers of every small size.
+// Drives the KORI client's operations with server answers of any length and content (and any
+// set of members offered), into caller buffers of every small size.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "common/kori/kori_client.h"
@@ -29,11 +29,6 @@ class Input {
     std::vector<uint8_t> out(data_, data_ + n);
     data_ += n;
     size_ -= n;
-    return out;
-  }
-  std::string Rest() {
-    std::string out(reinterpret_cast<const char*>(data_), size_);
-    size_ = 0;
     return out;
   }
 
@@ -65,8 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     server->answers[command] = MakeAnswer(&in);
   }
   size_t model_size = in.Byte() % 40;
-  if (flags & 2) server->description = in.Rest();
-  (void)LookUpKoriMembers(server->description);
+  if (flags & 2) {
+    // Any subset of the five members, in any of two orders.
+    const uint8_t offered = in.Byte();
+    server->members.clear();
+    for (int m = 0; m < kKoriMemberCount; ++m) {
+      if (offered & (1 << m)) server->members.push_back(KoriMemberName(m));
+    }
+    if (offered & 0x80) std::reverse(server->members.begin(), server->members.end());
+  }
 
   KoriClient client(std::make_unique<FakeKoriTransport>(server));
   uint32_t number = 0;

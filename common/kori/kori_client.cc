@@ -26,15 +26,11 @@ uint32_t KoriCallTimeoutMs(bool advertised, uint32_t default_timeout_ms) {
   return std::clamp(default_timeout_ms, kKoriMinCallTimeoutMs, kKoriMaxCallTimeoutMs);
 }
 
-KoriClient::KoriClient(uint64_t call_timeout_usec)
-    : KoriClient(
-          MakeSystemKoriTransport(call_timeout_usec != 0 ? call_timeout_usec
-                                                         : uint64_t{kKoriConnectTimeoutMs} * 1000),
-          call_timeout_usec) {}
-
 KoriClient::KoriClient(std::unique_ptr<KoriTransport> transport, uint64_t call_timeout_usec)
     : transport_(std::move(transport)), fixed_timeout_usec_(call_timeout_usec) {
   members_.fill(-1);
+  transport_->SetConnectTimeout(call_timeout_usec != 0 ? call_timeout_usec
+                                                       : uint64_t{kKoriConnectTimeoutMs} * 1000);
 }
 
 KoriClient::~KoriClient() { Disconnect(); }
@@ -53,13 +49,15 @@ bool KoriClient::ConnectLocked() {
   silent_ = false;
   if (connected_) return true;
   members_.fill(-1);
-  std::string description;
-  if (transport_->Open(&description) != 0) {
+  if (transport_->Open() != 0) {
     transport_->Close();
     silent_ = true;
     return false;
   }
-  members_ = LookUpKoriMembers(description);
+  for (int m = 0; m < kKoriMemberCount; ++m) {
+    int32_t id = -1;
+    if (transport_->LookUpMember(KoriMemberName(m), &id) == 0) members_[m] = id;
+  }
   connected_ = true;
   uint64_t timeout_usec = fixed_timeout_usec_;
   if (timeout_usec == 0) {

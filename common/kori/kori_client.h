@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/kori/kori_members.h"
-#include "common/kori/kori_transport.h"
+#include "platform/kori_transport.h"
 
 namespace quillon {
 
@@ -45,10 +45,10 @@ uint32_t KoriCallTimeoutMs(bool advertised, uint32_t default_timeout_ms);
 // model, operating-hour counter and PSU status.
 //
 // Every operation connects, sends its requests and disconnects before it returns, so no
-// connection is held between operations. Connecting reaches the server object, looks up its
-// five member names and refreshes the cabinet number (the property "ServerCabinetNumber",
-// else command 0xE204 when it answers with exactly 2 bytes; otherwise the number stays).
-// The cabinet number survives disconnects; it is 0 at first.
+// connection is held between operations. Connecting reaches the server object, asks the
+// transport for its five member names and refreshes the cabinet number (the property
+// "ServerCabinetNumber", else command 0xE204 when it answers with exactly 2 bytes; otherwise the
+// number stays). The cabinet number survives disconnects; it is 0 at first.
 //
 // Each connect also reads "DefaultTimeout" (when the server lists it) and bounds the calls of
 // that operation by it (KoriCallTimeoutMs).
@@ -58,11 +58,9 @@ uint32_t KoriCallTimeoutMs(bool advertised, uint32_t default_timeout_ms);
 // longer than a few of its time-outs, and none past the abandon event (SetAbandon).
 class KoriClient {
  public:
-  // Over the system bus. `call_timeout_usec` 0: the bounds above; otherwise every wait, the
-  // connect included, is bounded by it whatever the server says (for tests).
-  explicit KoriClient(uint64_t call_timeout_usec = 0);
-  // Over the given transport (a stand-in server in tests), with the same `call_timeout_usec`
-  // rule. `transport` must not be null.
+  // Over `transport` (the platform's, or a stand-in server in tests), which must not be null;
+  // the client sets its connect time-out. `call_timeout_usec` 0: the bounds above; otherwise
+  // every wait, the connect included, is bounded by it whatever the server says (for tests).
   explicit KoriClient(std::unique_ptr<KoriTransport> transport, uint64_t call_timeout_usec = 0);
   // Disconnects a client that is still connected.
   ~KoriClient();

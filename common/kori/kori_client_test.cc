@@ -1,7 +1,6 @@
 #include "common/kori/kori_client.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <string>
@@ -124,9 +123,7 @@ TEST_F(KoriClientTest, RequestStatuses) {
 }
 
 TEST_F(KoriClientTest, MissingVcRequestMemberGivesSix) {
-  server_->description =
-      "<node><interface name=\"com.morvath.Kori\">"
-      "<property name=\"ServerCabinetNumber\" type=\"n\"/></interface></node>";
+  server_->members = {"ServerCabinetNumber"};
   uint32_t hours = 5;
   uint8_t psu = 0;
   EXPECT_EQ(client().KoriReadOperatingHours(&hours, 0), kKoriStatusNotCompleted);
@@ -140,8 +137,7 @@ TEST_F(KoriClientTest, MissingVcRequestMemberGivesSix) {
 
 TEST_F(KoriClientTest, CabinetNumberFallsBackToCommandWithExactlyTwoBytes) {
   // No property member: 0xE204 answers 0x0102.
-  server_->description =
-      "<node><interface name=\"com.morvath.Kori\"><method name=\"VCRequest\"/></interface></node>";
+  server_->members = {"VCRequest"};
   server_->answers[kKoriCmdCabinetNumber] = {{0x02, 0x01}};
   ASSERT_EQ(client().Connect(), 0);
   EXPECT_EQ(client().cabinet_number(), 0x0102);
@@ -150,9 +146,10 @@ TEST_F(KoriClientTest, CabinetNumberFallsBackToCommandWithExactlyTwoBytes) {
   client().Disconnect();
 
   // A 3-byte or empty answer, or a failing one, keeps the number; so does a status other than 0.
-  for (auto answer : {FakeKoriServer::Answer{{7, 0, 0}}, FakeKoriServer::Answer{{}},
-                      FakeKoriServer::Answer{{7, 0}, {4}}, FakeKoriServer::Answer{{7, 0}, {}},
-                      FakeKoriServer::Answer{{7, 0}, {0}, 5}}) {
+  for (const auto& answer :
+       {FakeKoriServer::Answer{{7, 0, 0}}, FakeKoriServer::Answer{{}},
+        FakeKoriServer::Answer{{7, 0}, {4}}, FakeKoriServer::Answer{{7, 0}, {}},
+        FakeKoriServer::Answer{{7, 0}, {0}, 5}}) {
     server_->answers[kKoriCmdCabinetNumber] = answer;
     ASSERT_EQ(client().Connect(), 0);
     EXPECT_EQ(client().cabinet_number(), 0x0102);
@@ -269,9 +266,7 @@ TEST_F(KoriClientTest, CallsAreBoundedByTheServersDefaultTimeout) {
                  Case{true, 5, 30000, 25000000}, Case{false, 0, 30000, 25000000}}) {
     SCOPED_TRACE(c.advertised_ms);
     if (!c.listed) {
-      server_->description =
-          "<node><interface name=\"com.morvath.Kori\"><method name=\"VCRequest\"/>"
-          "</interface></node>";
+      server_->members = {"VCRequest"};
     }
     server_->timeout_fail = c.fail;
     server_->default_timeout_ms = c.advertised_ms;
@@ -280,11 +275,13 @@ TEST_F(KoriClientTest, CallsAreBoundedByTheServersDefaultTimeout) {
     EXPECT_EQ(server_->call_timeout_usec, c.expected_usec);
     EXPECT_EQ(client().call_timeout_ms(), c.expected_usec / 1000);
   }
-  // A client made with its own bound keeps it whatever the server says.
+  EXPECT_EQ(server_->connect_timeout_usec, 25000000u);
+  // A client made with its own bound keeps it whatever the server says, the connect included.
   KoriClient fixed(std::make_unique<FakeKoriTransport>(server_), 2000000);
   uint32_t number = 0;
   EXPECT_EQ(fixed.KoriReadCabinetNumber(&number), 0);
   EXPECT_EQ(server_->call_timeout_usec, 2000000u);
+  EXPECT_EQ(server_->connect_timeout_usec, 2000000u);
 }
 
 TEST_F(KoriClientTest, SilenceIsToldApartFromAnAnswer) {
@@ -320,27 +317,6 @@ TEST_F(KoriClientTest, AbandonedCallFailsAndLeavesOutputsAlone) {
   client().SetAbandon(kInvalidWaitable);
   EXPECT_EQ(client().KoriReadOperatingHours(&hours, 3), 0);
   EXPECT_EQ(hours, 10u);
-}
-
-// The real transport with no bus to talk to: every operation reports "no connection".
-TEST(KoriClientSystemBusTest, NoBusGivesMinusOne) {
-  const char* old = getenv("DBUS_SYSTEM_BUS_ADDRESS");
-  std::string saved = old ? old : "";
-  setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quillon-test/bus", 1);
-  {
-    KoriClient client(1000000);
-    uint32_t number = 0;
-    uint8_t psu = 0x77;
-    EXPECT_EQ(client.KoriReadCabinetNumber(&number), kKoriNoConnection);
-    EXPECT_EQ(client.KoriReadPsuStatus(&psu), kKoriNoConnection);
-    EXPECT_EQ(psu, 0x77);
-    EXPECT_EQ(client.cabinet_number(), 0);
-  }
-  if (old) {
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
-  } else {
-    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-  }
 }
 
 }  // namespace

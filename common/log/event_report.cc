@@ -6,7 +6,7 @@
 
 namespace quillon {
 
-Status ReportLogEvent(EventLog* log, uint32_t language, const char* string1, const char* source,
+Status ReportLogEvent(EventLog* log, Language language, const char* string1, const char* source,
                       uint16_t type, uint32_t event_id, const char* string2) {
   if (log == nullptr) return kErrorInvalidHandle;
   EventRecord record;
@@ -16,8 +16,8 @@ Status ReportLogEvent(EventLog* log, uint32_t language, const char* string1, con
   record.string1 = string1 != nullptr ? string1 : "";
   record.string2 = string2 != nullptr ? string2 : "";
   if (const MessageTableEntry* entry = FindMessage(event_id)) {
-    record.message =
-        FormatEventMessage(language == 0 ? entry->japanese : entry->english, string1, string2);
+    record.message = FormatEventMessage(
+        language == Language::kJapanese ? entry->japanese : entry->english, string1, string2);
   } else {
     // No table text: still show what was reported rather than an empty entry.
     char head[48];

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/settings/language.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/status.h"
@@ -35,12 +36,12 @@ inline constexpr char kEventLogSystemKey[] =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\System";
 
 // Reports one event to `log` (not owned). The message is the message-table text of
-// `event_id` in `language` (0 Japanese, anything else English) with `string1` and `string2`
+// `event_id` in `language` with `string1` and `string2`
 // inserted (nullptr counts as empty); an identifier outside the table gets a plain text naming
 // it and both strings. `type` is kEventTypeInformation, kEventTypeWarning or kEventTypeError.
 // Returns the log's status: 0 when the entry was handed over, non-zero when the log could not
 // be opened (the entry is then lost; callers may ignore it). Thread-safe.
-Status ReportLogEvent(EventLog* log, uint32_t language, const char* string1, const char* source,
+Status ReportLogEvent(EventLog* log, Language language, const char* string1, const char* source,
                       uint16_t type, uint32_t event_id, const char* string2);
 
 // Registers `source` as an event source in the store: below kEventLogSystemKey\<source>

@@ -7,6 +7,7 @@
 #include "common/log/message_table.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 
@@ -26,12 +27,12 @@ std::string Sources(MemoryStore& store) {
 TEST(ReportLogEventTest, StatusEventShowsServiceThenStatusOnTheNextLine) {
   RecordingEventLog log;
   const char* status = "Status: [Install=2026/01/01 00:00:00] [LifeTime=10]";
-  ASSERT_EQ(
-      ReportLogEvent(&log, 1, "TALVEN", "TALVEN", kEventTypeInformation, kEventStatus, status),
-      kOk);
-  ASSERT_EQ(
-      ReportLogEvent(&log, 0, "TALVEN", "TALVEN", kEventTypeInformation, kEventStatus, status),
-      kOk);
+  ASSERT_EQ(ReportLogEvent(&log, Language::kEnglish, "TALVEN", "TALVEN", kEventTypeInformation,
+                           kEventStatus, status),
+            kOk);
+  ASSERT_EQ(ReportLogEvent(&log, Language::kJapanese, "TALVEN", "TALVEN", kEventTypeInformation,
+                           kEventStatus, status),
+            kOk);
   ASSERT_EQ(log.events().size(), 2u);
   EXPECT_EQ(log.events()[0].message,
             std::string("Quillon (TALVEN) execution status.\n") + status + " ");
@@ -43,12 +44,14 @@ TEST(ReportLogEventTest, StatusEventShowsServiceThenStatusOnTheNextLine) {
 
 TEST(ReportLogEventTest, PicksTheLanguageAndKeepsInsertedTextVerbatim) {
   RecordingEventLog log;
-  ReportLogEvent(&log, 0, "TALVEN", "TALVEN", kEventTypeInformation, kEventServiceStart, "TALVEN");
-  ReportLogEvent(&log, 1, "TALVEN", "TALVEN", kEventTypeInformation, kEventServiceStart, "TALVEN");
-  ReportLogEvent(&log, 1, "CPU fan: 100% used %1 %n", "TALVEN", kEventTypeError, kEventLimit,
-                 "TALVEN");
-  ReportLogEvent(&log, 1, "x", "TALVEN", kEventTypeError, kEventGetLifeTime, "y");
-  ReportLogEvent(&log, 1, nullptr, "TALVEN", kEventTypeError, 0x12345678, nullptr);
+  ReportLogEvent(&log, Language::kJapanese, "TALVEN", "TALVEN", kEventTypeInformation,
+                 kEventServiceStart, "TALVEN");
+  ReportLogEvent(&log, Language::kEnglish, "TALVEN", "TALVEN", kEventTypeInformation,
+                 kEventServiceStart, "TALVEN");
+  ReportLogEvent(&log, Language::kEnglish, "CPU fan: 100% used %1 %n", "TALVEN", kEventTypeError,
+                 kEventLimit, "TALVEN");
+  ReportLogEvent(&log, Language::kEnglish, "x", "TALVEN", kEventTypeError, kEventGetLifeTime, "y");
+  ReportLogEvent(&log, Language::kEnglish, nullptr, "TALVEN", kEventTypeError, 0x12345678, nullptr);
   auto events = log.events();
   ASSERT_EQ(events.size(), 5u);
   EXPECT_EQ(events[0].message, "Quillon(TALVEN) の実行を開始しました。");
@@ -62,10 +65,11 @@ TEST(ReportLogEventTest, PicksTheLanguageAndKeepsInsertedTextVerbatim) {
 TEST(ReportLogEventTest, ReturnsTheLogsStatus) {
   RecordingEventLog log;
   log.set_fail_with(kErrorAccessDenied);
-  EXPECT_EQ(
-      ReportLogEvent(&log, 1, "TALVEN", "TALVEN", kEventTypeInformation, kEventInstalled, "TALVEN"),
-      kErrorAccessDenied);
-  EXPECT_NE(ReportLogEvent(nullptr, 1, "a", "TALVEN", kEventTypeInformation, kEventInstalled, "b"),
+  EXPECT_EQ(ReportLogEvent(&log, Language::kEnglish, "TALVEN", "TALVEN", kEventTypeInformation,
+                           kEventInstalled, "TALVEN"),
+            kErrorAccessDenied);
+  EXPECT_NE(ReportLogEvent(nullptr, Language::kEnglish, "a", "TALVEN", kEventTypeInformation,
+                           kEventInstalled, "b"),
             kOk);
 }
 

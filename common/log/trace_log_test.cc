@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 
 namespace quillon {

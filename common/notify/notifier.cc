@@ -30,19 +30,21 @@ std::string NotifierCommandLine(const std::string& program, const std::string& t
   return NotifierCommandLine(program, text) + " " + number;
 }
 
-bool LaunchMs(SystemInfo* system, ProcessLauncher* launcher, std::string text) {
+bool LaunchMs(SystemInfo* system, ProcessLauncher* launcher, const std::string& text) {
   return Launch(launcher, NotifierCommandLine(MsProgramPath(system), text));
 }
 
-bool LaunchMsItem(SystemInfo* system, ProcessLauncher* launcher, std::string text, int item) {
+bool LaunchMsItem(SystemInfo* system, ProcessLauncher* launcher, const std::string& text,
+                  int item) {
   return Launch(launcher, NotifierCommandLine(MsProgramPath(system), text, item));
 }
 
-bool LaunchMi(SystemInfo* system, ProcessLauncher* launcher, std::string text) {
+bool LaunchMi(SystemInfo* system, ProcessLauncher* launcher, const std::string& text) {
   return Launch(launcher, NotifierCommandLine(MiProgramPath(system), text));
 }
 
-bool LaunchMiItem(SystemInfo* system, ProcessLauncher* launcher, std::string text, int item) {
+bool LaunchMiItem(SystemInfo* system, ProcessLauncher* launcher, const std::string& text,
+                  int item) {
   return Launch(launcher, NotifierCommandLine(MiProgramPath(system), text, item));
 }
 

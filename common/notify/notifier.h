@@ -27,10 +27,10 @@ std::string NotifierCommandLine(const std::string& program, const std::string& t
 // 19) in the caller's current directory, without waiting for it. True when the program was
 // started; false when it is missing or cannot be started (nothing is logged). The started
 // program is never waited for by the caller and is reaped by the launcher.
-bool LaunchMs(SystemInfo* system, ProcessLauncher* launcher, std::string text);
-bool LaunchMsItem(SystemInfo* system, ProcessLauncher* launcher, std::string text, int item);
-bool LaunchMi(SystemInfo* system, ProcessLauncher* launcher, std::string text);
-bool LaunchMiItem(SystemInfo* system, ProcessLauncher* launcher, std::string text, int item);
+bool LaunchMs(SystemInfo* system, ProcessLauncher* launcher, const std::string& text);
+bool LaunchMsItem(SystemInfo* system, ProcessLauncher* launcher, const std::string& text, int item);
+bool LaunchMi(SystemInfo* system, ProcessLauncher* launcher, const std::string& text);
+bool LaunchMiItem(SystemInfo* system, ProcessLauncher* launcher, const std::string& text, int item);
 
 }  // namespace quillon
 

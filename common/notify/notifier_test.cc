@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/recorders.h"
 
 namespace quillon {

@@ -20,11 +20,12 @@ Status WriteLanguage(Store* store, uint32_t in) {
   return settings_internal::WriteDword(store, kRootKey, "Language", in);
 }
 
-uint32_t ServiceLanguage(SystemInfo* system) {
-  if (system == nullptr) return 1;
+Language ServiceLanguage(SystemInfo* system) {
+  if (system == nullptr) return Language::kEnglish;
   uint16_t user = system->UserDefaultLangId();
   uint16_t machine = system->SystemDefaultLangId();
-  return IsJapanese(user) && (user & 0x3FF) == (machine & 0x3FF) ? 0 : 1;
+  return IsJapanese(user) && (user & 0x3FF) == (machine & 0x3FF) ? Language::kJapanese
+                                                                 : Language::kEnglish;
 }
 
 }  // namespace quillon

@@ -59,7 +59,9 @@ inline constexpr size_t kDateTextSize = 16;         // SetupDate, NotifyDone dat
 inline constexpr size_t kAverageTextSize = 8;       // AverageTime
 inline constexpr size_t kInstallDateTextSize = 24;  // InstallDate
 
-// The bulk-read record: 117 unsigned 32-bit slots, 468 bytes, in this order.
+// The bulk-read record: 117 unsigned 32-bit slots, 468 bytes, in this order. Its fields carry
+// the names of the stored values they hold (SetupDate, LimitPre, ...), hence their case.
+// NOLINTBEGIN(readability-identifier-naming)
 struct LifetimeRecord {
   char setupDate[17][16];     // 0-15 SetupDate RAID01-RAID16, 16 SetupDate UPS
   uint32_t current[6];        // by PartKind 0-5; 0-2 filled by the bulk read
@@ -68,6 +70,7 @@ struct LifetimeRecord {
   uint32_t raidLimit[16];     // Limit RAID01-RAID16
   uint32_t raidLimitPre[16];  // LimitPre RAID01-RAID16
 };
+// NOLINTEND(readability-identifier-naming)
 static_assert(sizeof(LifetimeRecord) == 468, "LifetimeRecord must be 117 slots");
 
 // Value name of a PartKind ("CPU_FAN" ... "PSU_S"); nullptr outside 0-7.

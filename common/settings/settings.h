@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/settings/language.h"
 #include "common/settings/schema.h"
 #include "platform/status.h"
 #include "platform/store.h"
@@ -32,9 +33,9 @@ Status RegCtlWriteValue(Store* store, const char* subkey, const char* name, uint
 // Language: preset 0 when the user-default primary language is Japanese, else 1; then read.
 Status ReadLanguage(Store* store, SystemInfo* system, uint32_t* out);
 Status WriteLanguage(Store* store, uint32_t in);
-// The service's rule: 0 when the user-default and the system-default primary languages are
-// both Japanese, otherwise 1.
-uint32_t ServiceLanguage(SystemInfo* system);
+// The service's rule: Japanese when the user-default and the system-default primary languages
+// are both Japanese, otherwise English (also without `system`).
+Language ServiceLanguage(SystemInfo* system);
 
 Status ReadServerHours(Store* store, uint32_t* out);
 Status WriteServerHours(Store* store, uint32_t in);

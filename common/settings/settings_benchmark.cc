@@ -10,7 +10,8 @@
 #include <string>
 
 #include "common/settings/settings.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -19,10 +20,8 @@ namespace {
 class FilledStore {
  public:
   FilledStore() {
-    char dir[] = "/tmp/quillon-settings-bench-XXXXXX";
-    if (mkdtemp(dir) == nullptr) std::abort();
-    dir_ = dir;
-    store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+    if (!dir_.ok()) std::abort();
+    store_ = NewStore(dir_.File("registry.db"));
     Store* s = store_.get();
     WriteServerHours(s, 12000);
     WriteInstallDate(s, "2026/01/02 03:04:05");
@@ -39,15 +38,12 @@ class FilledStore {
     }
     WriteSetupDate(s, "2026/01/02", 17);
   }
-  ~FilledStore() {
-    store_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  ~FilledStore() { store_.reset(); }
   Store* get() { return store_.get(); }
 
  private:
-  std::string dir_;
-  std::unique_ptr<SqliteStore> store_;
+  TempDir dir_{"quillon-settings-bench-"};
+  std::unique_ptr<Store> store_;
 };
 
 void BM_ReadDword(benchmark::State& state) {

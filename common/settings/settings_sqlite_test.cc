@@ -8,7 +8,8 @@
 #include <string>
 
 #include "common/settings/settings.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -16,30 +17,29 @@ namespace {
 class SettingsSqliteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/quillon-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string db() const { return dir_ + "/registry.db"; }
 
+  TempDir temp_{"quillon-settings-"};
   std::string dir_;
 };
 
 TEST_F(SettingsSqliteTest, BulkReadSeesWhatAnotherConnectionWrote) {
   {
-    SqliteStore writer(db());
+    auto writer = NewStore(db());
     uint32_t current[3] = {11, 22, 33};
-    for (int kind = 0; kind < 3; ++kind) ASSERT_EQ(WriteCurrent(&writer, current, kind), kOk);
-    ASSERT_EQ(WriteLimit(&writer, 26280, kRaidN), kOk);
-    ASSERT_EQ(WriteRaidLimitPre(&writer, 4320, 16), kOk);
-    ASSERT_EQ(WriteSetupDate(&writer, "2026/06/30", 0), kOk);  // UPS
-    ASSERT_EQ(WriteNotifyDone(&writer, 1, "2026/07/01", kNotifyPsu), kOk);
+    for (int kind = 0; kind < 3; ++kind) ASSERT_EQ(WriteCurrent(writer.get(), current, kind), kOk);
+    ASSERT_EQ(WriteLimit(writer.get(), 26280, kRaidN), kOk);
+    ASSERT_EQ(WriteRaidLimitPre(writer.get(), 4320, 16), kOk);
+    ASSERT_EQ(WriteSetupDate(writer.get(), "2026/06/30", 0), kOk);  // UPS
+    ASSERT_EQ(WriteNotifyDone(writer.get(), 1, "2026/07/01", kNotifyPsu), kOk);
   }
-  SqliteStore reader(db());
+  auto reader = NewStore(db());
   LifetimeRecord rec;
   std::memset(&rec, 0, sizeof(rec));
-  EXPECT_NE(ReadAllLifetime(&reader, &rec), kOk);  // most values were never written
+  EXPECT_NE(ReadAllLifetime(reader.get(), &rec), kOk);  // most values were never written
   EXPECT_EQ(rec.current[0], 11u);
   EXPECT_EQ(rec.current[2], 33u);
   EXPECT_EQ(rec.limit[kRaidN], 26280u);
@@ -48,33 +48,33 @@ TEST_F(SettingsSqliteTest, BulkReadSeesWhatAnotherConnectionWrote) {
 
   uint32_t flag = 0;
   char date[16] = "";
-  EXPECT_EQ(ReadNotifyDone(&reader, &flag, date, kNotifyPsu), kOk);
+  EXPECT_EQ(ReadNotifyDone(reader.get(), &flag, date, kNotifyPsu), kOk);
   EXPECT_EQ(flag, 1u);
   EXPECT_STREQ(date, "2026/07/01");
 }
 
 TEST_F(SettingsSqliteTest, TypeAndLengthRulesHoldOnTheRealStore) {
-  SqliteStore store(db());
-  ASSERT_EQ(store.SetValue(kRootKey, "LimitCheckTimer", ValueType::kSz, std::string("15\0", 3)),
+  auto store = NewStore(db());
+  ASSERT_EQ(store->SetValue(kRootKey, "LimitCheckTimer", ValueType::kSz, std::string("15\0", 3)),
             kOk);
-  ASSERT_EQ(store.SetValue(kRootKey, "AverageTime", ValueType::kSz, "123456789"), kOk);
+  ASSERT_EQ(store->SetValue(kRootKey, "AverageTime", ValueType::kSz, "123456789"), kOk);
   uint32_t timer = 60;
-  EXPECT_NE(ReadLimitCheckTimer(&store, &timer), kOk);
+  EXPECT_NE(ReadLimitCheckTimer(store.get(), &timer), kOk);
   EXPECT_EQ(timer, 60u);
   char average[8];
-  EXPECT_EQ(ReadAverageTime(&store, average), kOk);
+  EXPECT_EQ(ReadAverageTime(store.get(), average), kOk);
   EXPECT_STREQ(average, "1234567");
 }
 
 TEST_F(SettingsSqliteTest, UnusableDatabaseFailsEveryAccessWithoutTouchingCallers) {
   // A directory where the database file should be: the store can never open it.
   std::filesystem::create_directory(db());
-  SqliteStore store(db());
+  auto store = NewStore(db());
   uint32_t days = 30, pre = 3;
   char date[16] = "keep";
-  EXPECT_NE(ReadNotifyDays(&store, &pre, &days), kOk);
-  EXPECT_NE(ReadStatusLogDate(&store, date), kOk);
-  EXPECT_NE(WriteRunningTime(&store, 5), kOk);
+  EXPECT_NE(ReadNotifyDays(store.get(), &pre, &days), kOk);
+  EXPECT_NE(ReadStatusLogDate(store.get(), date), kOk);
+  EXPECT_NE(WriteRunningTime(store.get(), 5), kOk);
   EXPECT_EQ(days, 30u);
   EXPECT_EQ(pre, 3u);
   EXPECT_STREQ(date, "keep");

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/fakes/failing_store.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon {
 namespace {
@@ -194,16 +194,16 @@ TEST(SettingsTest, ServiceLanguageNeedsJapaneseUserAndSystem) {
   FakeSystemInfo system;
   system.user_lang = 0x0411;
   system.system_lang = 0x0411;
-  EXPECT_EQ(ServiceLanguage(&system), 0u);
+  EXPECT_EQ(ServiceLanguage(&system), Language::kJapanese);
   system.system_lang = 0x0409;
-  EXPECT_EQ(ServiceLanguage(&system), 1u);
+  EXPECT_EQ(ServiceLanguage(&system), Language::kEnglish);
   system.user_lang = 0x0409;
   system.system_lang = 0x0411;
-  EXPECT_EQ(ServiceLanguage(&system), 1u);
+  EXPECT_EQ(ServiceLanguage(&system), Language::kEnglish);
   // Only the primary language (low 10 bits) counts.
   system.user_lang = 0x0411 | 0x0400;
   system.system_lang = 0x0011;
-  EXPECT_EQ(ServiceLanguage(&system), 0u);
+  EXPECT_EQ(ServiceLanguage(&system), Language::kJapanese);
 }
 
 TEST(SettingsTest, SetupDateIndexOutsideRaidRangeAddressesUps) {

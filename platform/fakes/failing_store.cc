@@ -4,7 +4,7 @@
 
 namespace quillon {
 
-void FailingStore::FailOn(std::string op, std::string name, Status status) {
+void FailingStore::FailOn(const std::string& op, const std::string& name, Status status) {
   rule_ = [op = FoldCase(op), name = FoldCase(name), status](std::string_view o, std::string_view,
                                                              std::string_view n) -> Status {
     if (!op.empty() && FoldCase(o) != op) return kOk;

@@ -26,7 +26,7 @@ class FailingStore : public Store {
   void set_rule(Rule rule) { rule_ = std::move(rule); }
   // Fails every operation `op` (any op when empty) on a value whose name matches
   // `name` (any name when empty), case-insensitively, with `status`.
-  void FailOn(std::string op, std::string name, Status status);
+  void FailOn(const std::string& op, const std::string& name, Status status);
   // Fails every operation with `status` (0 heals the store).
   void FailAll(Status status);
   int failures() const { return failures_; }
@@ -43,6 +43,8 @@ class FailingStore : public Store {
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
   Status CheckUsable(std::string* reason) override;
+  // The wrapped store's text (an injected failure leaves none of its own).
+  std::string LastError() override { return inner_->LastError(); }
 
  private:
   Status Check(std::string_view op, std::string_view key, std::string_view name);

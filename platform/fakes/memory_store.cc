@@ -12,6 +12,8 @@ std::string FoldCase(std::string_view s) {
   return out;
 }
 
+MemoryStore::MemoryStore() { keys_.try_emplace(""); }
+
 void MemoryStore::CreateKeyLocked(std::string_view key) {
   size_t pos = 0;
   while (true) {
@@ -26,6 +28,7 @@ void MemoryStore::CreateKeyLocked(std::string_view key) {
 
 Status MemoryStore::GetValue(std::string_view key, std::string_view name, ValueType* type,
                              std::string* data) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   auto k = keys_.find(FoldCase(key));
   if (k == keys_.end()) return kErrorNotFound;
@@ -38,12 +41,17 @@ Status MemoryStore::GetValue(std::string_view key, std::string_view name, ValueT
 
 Status MemoryStore::SetValue(std::string_view key, std::string_view name, ValueType type,
                              std::string_view data) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   SetValueLocked(key, name, type, data);
   return kOk;
 }
 
 Status MemoryStore::SetValues(std::span<const StoreWrite> writes) {
+  // Checked before anything is written, so a malformed path refuses the whole batch.
+  for (const StoreWrite& w : writes) {
+    if (!IsValidKeyPath(w.key)) return kErrorBadPathname;
+  }
   std::lock_guard<std::mutex> lock(mu_);
   for (const StoreWrite& w : writes) SetValueLocked(w.key, w.name, w.type, w.data);
   return kOk;
@@ -66,6 +74,7 @@ void MemoryStore::SetValueLocked(std::string_view key, std::string_view name, Va
 }
 
 Status MemoryStore::DeleteValue(std::string_view key, std::string_view name) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   auto k = keys_.find(FoldCase(key));
   if (k == keys_.end()) return kErrorNotFound;
@@ -73,17 +82,21 @@ Status MemoryStore::DeleteValue(std::string_view key, std::string_view name) {
 }
 
 Status MemoryStore::CreateKey(std::string_view key) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   CreateKeyLocked(key);
   return kOk;
 }
 
 Status MemoryStore::KeyExists(std::string_view key) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   return keys_.count(FoldCase(key)) ? kOk : kErrorNotFound;
 }
 
 Status MemoryStore::DeleteKeyTree(std::string_view key) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
+  if (key.empty()) return kErrorAccessDenied;
   std::lock_guard<std::mutex> lock(mu_);
   const std::string folded = FoldCase(key);
   if (!keys_.count(folded)) return kErrorNotFound;
@@ -99,6 +112,7 @@ Status MemoryStore::DeleteKeyTree(std::string_view key) {
 }
 
 Status MemoryStore::ListValues(std::string_view key, std::vector<StoreValue>* values) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   auto k = keys_.find(FoldCase(key));
   if (k == keys_.end()) return kErrorNotFound;
@@ -108,13 +122,16 @@ Status MemoryStore::ListValues(std::string_view key, std::vector<StoreValue>* va
 }
 
 Status MemoryStore::ListSubkeys(std::string_view key, std::vector<std::string>* names) {
+  if (!IsValidKeyPath(key)) return kErrorBadPathname;
   std::lock_guard<std::mutex> lock(mu_);
   const std::string folded = FoldCase(key);
   if (!keys_.count(folded)) return kErrorNotFound;
   names->clear();
-  const std::string prefix = folded + "\\";
+  // The root's children are the paths of one component; no path of another key starts with a
+  // backslash.
+  const std::string prefix = folded.empty() ? std::string() : folded + "\\";
   for (const auto& [path, k] : keys_) {
-    if (path.compare(0, prefix.size(), prefix) != 0) continue;
+    if (path.empty() || path.compare(0, prefix.size(), prefix) != 0) continue;
     if (path.find('\\', prefix.size()) != std::string::npos) continue;
     names->push_back(k.name.substr(prefix.size()));
   }

@@ -9,10 +9,14 @@
 
 namespace quillon {
 
-// A Store held in memory, for tests. Same semantics as the real store: case-insensitive
-// names, writes create missing parent keys. Thread-safe.
+// A Store held in memory, for tests. Keeps the whole Store contract (the contract suite in
+// platform/testing/store_contract.h runs on it): case-insensitive names, writes create
+// missing parent keys, the root key always exists, malformed key paths are refused with
+// kErrorBadPathname. Thread-safe.
 class MemoryStore : public Store {
  public:
+  MemoryStore();
+
   Status GetValue(std::string_view key, std::string_view name, ValueType* type,
                   std::string* data) override;
   Status SetValue(std::string_view key, std::string_view name, ValueType type,

@@ -56,40 +56,49 @@ void RecordingEventLog::Clear() {
   events_.clear();
 }
 
+Status RecordingProcessLauncher::Started(std::string_view command_line,
+                                         std::string_view working_directory, bool waited,
+                                         uint32_t* exit_code) {
+  calls_.push_back({std::string(command_line), std::string(working_directory), waited});
+  // As the real launcher: a command line without a program starts nothing.
+  std::vector<std::string> args = SplitCommandLine(command_line);
+  if (args.empty() || args[0].empty()) return kErrorNotFound;
+  auto it = failures_.find(args[0]);
+  if (it != failures_.end()) return it->second;
+  if (exit_code != nullptr) {
+    auto code = exit_codes_.find(args[0]);
+    *exit_code = code == exit_codes_.end() ? 0 : code->second;
+  }
+  return kOk;
+}
+
 Status RecordingProcessLauncher::Start(std::string_view command_line,
                                        std::string_view working_directory) {
   std::lock_guard<std::mutex> lock(mu_);
-  calls_.push_back({std::string(command_line), std::string(working_directory), false});
-  std::vector<std::string> args = SplitCommandLine(command_line);
-  if (!args.empty()) {
-    auto it = failures_.find(args[0]);
-    if (it != failures_.end()) return it->second;
-  }
-  return kOk;
+  return Started(command_line, working_directory, false, nullptr);
 }
 
 Status RecordingProcessLauncher::Run(std::string_view command_line,
                                      std::string_view working_directory, uint32_t* exit_code) {
   std::lock_guard<std::mutex> lock(mu_);
-  calls_.push_back({std::string(command_line), std::string(working_directory), true});
-  std::vector<std::string> args = SplitCommandLine(command_line);
-  if (!args.empty()) {
-    auto it = failures_.find(args[0]);
-    if (it != failures_.end()) return it->second;
-    auto code = exit_codes_.find(args[0]);
-    *exit_code = code == exit_codes_.end() ? 0 : code->second;
-  } else {
-    *exit_code = 0;
-  }
-  return kOk;
+  return Started(command_line, working_directory, true, exit_code);
 }
 
 Status RecordingProcessLauncher::RunUntil(std::string_view command_line,
                                           std::string_view working_directory, Waitable stop,
                                           uint32_t* exit_code) {
-  const Status status = Run(command_line, working_directory, exit_code);
-  if (stop != kInvalidWaitable && WaitOne(stop, 0) == 0) return kErrorOperationAborted;
-  return status;
+  // A program that cannot start reports that, stop or not; a stopped one has no exit code.
+  const bool stopped = stop != kInvalidWaitable && WaitOne(stop, 0) == 0;
+  uint32_t code = 0;
+  Status status;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    status = Started(command_line, working_directory, true, &code);
+  }
+  if (status != kOk) return status;
+  if (stopped) return kErrorOperationAborted;
+  if (exit_code != nullptr) *exit_code = code;
+  return kOk;
 }
 
 void RecordingProcessLauncher::FailProgram(const std::string& program, Status status) {
@@ -110,15 +119,6 @@ std::vector<RecordingProcessLauncher::Call> RecordingProcessLauncher::calls() {
 void RecordingProcessLauncher::Clear() {
   std::lock_guard<std::mutex> lock(mu_);
   calls_.clear();
-}
-
-std::string FakeSystemInfo::ProgramDirectory() {
-  size_t slash = program_path.rfind('/');
-  return slash == std::string::npos ? std::string() : program_path.substr(0, slash + 1);
-}
-
-std::string FakeSystemInfo::ErrorMessage(Status code) {
-  return code == 0 ? "The operation completed successfully." : "Error " + std::to_string(code);
 }
 
 }  // namespace quillon

@@ -9,7 +9,6 @@
 
 #include "platform/event_log.h"
 #include "platform/process_launcher.h"
-#include "platform/system_info.h"
 #include "platform/trace_sink.h"
 
 namespace quillon {
@@ -46,9 +45,11 @@ class RecordingEventLog : public EventLog {
 };
 
 // Records every command line instead of starting a program. A command line whose program
-// (first argument) is listed with FailProgram fails with the given status; Run reports the
-// exit code set with SetExitCode (0 by default); RunUntil with `stop` already signalled
-// records the call and reports kErrorOperationAborted. Thread-safe.
+// (first argument) is listed with FailProgram fails with the given status, and one without a
+// program with kErrorNotFound, as the real launcher does; Run reports the exit code set with
+// SetExitCode (0 by default); RunUntil with `stop` already signalled records the call and
+// reports kErrorOperationAborted (or the failure of a program that cannot start). Keeps the
+// contract of platform/testing/process_launcher_contract.h. Thread-safe.
 class RecordingProcessLauncher : public ProcessLauncher {
  public:
   struct Call {
@@ -68,26 +69,15 @@ class RecordingProcessLauncher : public ProcessLauncher {
   void Clear();
 
  private:
+  // Records the call and gives its result: the status, and the exit code in *exit_code
+  // (when not null) on success. mu_ held.
+  Status Started(std::string_view command_line, std::string_view working_directory, bool waited,
+                 uint32_t* exit_code);
+
   std::mutex mu_;
   std::vector<Call> calls_;
   std::map<std::string, Status> failures_;
   std::map<std::string, uint32_t> exit_codes_;
-};
-
-// SystemInfo with fields the test sets.
-class FakeSystemInfo : public SystemInfo {
- public:
-  std::string ProgramPath() override { return program_path; }
-  std::string ProgramDirectory() override;
-  uint16_t UserDefaultLangId() override { return user_lang; }
-  uint16_t SystemDefaultLangId() override { return system_lang; }
-  uint32_t VersionWord() override { return version_word; }
-  std::string ErrorMessage(Status code) override;
-
-  std::string program_path = "/opt/quillon/bin/TALVENSV";
-  uint16_t user_lang = 0x0409;
-  uint16_t system_lang = 0x0409;
-  uint32_t version_word = 0;
 };
 
 }  // namespace quillon

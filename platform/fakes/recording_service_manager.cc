@@ -47,6 +47,8 @@ Status RecordingServiceManager::Stop(const std::string& name) {
   auto it = services_.find(name);
   if (it == services_.end()) return kErrorServiceDoesNotExist;
   if (it->second.state == ServiceState::kStopped) return kErrorServiceNotActive;
+  // A stop already under way takes no second one, as with the real manager.
+  if (it->second.state == ServiceState::kStopPending) return kErrorServiceCannotAcceptControl;
   it->second.state = ServiceState::kStopPending;
   return kOk;
 }

@@ -15,8 +15,10 @@ namespace quillon {
 // installed services with their state and records every call ("Install TALVEN", "Stop
 // TALVEN", ...). Start makes a service running; Stop makes it stop pending, and the states
 // that later queries report come from the queue set with QueueStates (the last queued state
-// stays); with an empty queue a stop pending service reads as stopped. Any operation can be
-// made to fail with FailNext. Thread-safe.
+// stays); with an empty queue a stop pending service reads as stopped, and a second Stop
+// before that query fails with kErrorServiceCannotAcceptControl. Any operation can be made to
+// fail with FailNext. Keeps the contract of platform/testing/service_manager_contract.h.
+// Thread-safe.
 class RecordingServiceManager : public ServiceManager {
  public:
   struct Service {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -47,11 +48,9 @@ std::string ReadFile(const std::string& path) {
 class DesktopEntryLinksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/desktop_entry_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    root_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
 
   ShellLink GuiLink() const {
     ShellLink link;
@@ -64,6 +63,7 @@ class DesktopEntryLinksTest : public ::testing::Test {
     return link;
   }
 
+  TempDir temp_{"desktop_entry_test."};
   std::string root_;
 };
 

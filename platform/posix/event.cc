@@ -8,39 +8,44 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/posix/native_waitable.h"
+
 namespace quillon {
 
 // The eventfd counter is the state: non-zero means signalled. Set adds one, Reset drains the
 // counter without blocking, and waits only poll for readability, so no wait ever consumes the
 // signal, which is what makes the event manual-reset.
-Event::Event() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+Event::Event() : handle_(NativeWaitable::FromFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))) {}
 
 Event::~Event() {
-  if (fd_ >= 0) close(fd_);
+  if (valid()) close(NativeWaitable::Fd(handle_));
 }
 
 Status Event::Set() {
-  if (fd_ < 0) return kErrorInvalidHandle;
+  if (!valid()) return kErrorInvalidHandle;
   uint64_t one = 1;
   // EAGAIN means the counter is saturated, which is still "set".
-  if (write(fd_, &one, sizeof one) < 0 && errno != EAGAIN) return kErrorWriteFault;
+  if (write(NativeWaitable::Fd(handle_), &one, sizeof one) < 0 && errno != EAGAIN)
+    return kErrorWriteFault;
   return kOk;
 }
 
 Status Event::Reset() {
-  if (fd_ < 0) return kErrorInvalidHandle;
+  if (!valid()) return kErrorInvalidHandle;
   uint64_t value;
-  if (read(fd_, &value, sizeof value) < 0 && errno != EAGAIN) return kErrorReadFault;
+  if (read(NativeWaitable::Fd(handle_), &value, sizeof value) < 0 && errno != EAGAIN)
+    return kErrorReadFault;
   return kOk;
 }
 
-bool Event::IsSet() const { return fd_ >= 0 && WaitOne(fd_, 0) == 0; }
+bool Event::IsSet() const { return valid() && WaitOne(handle_, 0) == 0; }
 
 int WaitAny(std::span<const Waitable> objects, uint32_t timeout_ms) {
   std::vector<pollfd> fds(objects.size());
   for (size_t i = 0; i < objects.size(); ++i) {
-    if (objects[i] < 0) return kWaitFailed;
-    fds[i] = {objects[i], POLLIN, 0};
+    const int fd = NativeWaitable::Fd(objects[i]);
+    if (fd < 0) return kWaitFailed;
+    fds[i] = {fd, POLLIN, 0};
   }
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);

@@ -8,13 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "tests/common/temp_dir.h"
+
 namespace quillon {
 namespace {
 
 TEST(MakeDirectoryTest, CreatesExistsAndFailsWithTheWindowsNumbers) {
-  char pattern[] = "/tmp/file_system_test.XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string root = pattern;
+  TempDir temp("file_system_test.");
+  ASSERT_TRUE(temp.ok());
+  const std::string root = temp.path();
 
   EXPECT_EQ(MakeDirectory(root + "/a"), kOk);
   EXPECT_EQ(MakeDirectory(root + "/a/"), kErrorAlreadyExists);
@@ -27,7 +29,6 @@ TEST(MakeDirectoryTest, CreatesExistsAndFailsWithTheWindowsNumbers) {
   struct stat st;
   ASSERT_EQ(stat((root + "/a").c_str(), &st), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
-  std::filesystem::remove_all(root);
 }
 
 TEST(TempFilesDirectoryTest, TmpdirWhenAbsoluteElseTmp) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/fakes/fake_clock.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -25,12 +26,10 @@ namespace {
 class FileTraceSinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/quillon-trace-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     path_ = dir_ + "/ORNALOG.TXT";
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   static std::vector<std::string> Lines(const std::string& path) {
     std::ifstream in(path);
@@ -47,6 +46,7 @@ class FileTraceSinkTest : public ::testing::Test {
     }
   }
 
+  TempDir temp_{"quillon-trace-"};
   std::string dir_;
   std::string path_;
 };

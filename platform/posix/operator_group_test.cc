@@ -9,6 +9,7 @@
 
 #include "gtest/gtest.h"
 #include "platform/posix/sqlite_store.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -16,22 +17,19 @@ namespace {
 class SharedStoreFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillon-shared-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     path_ = dir_ + "/registry.db";
     // The usual umask of a shell or a service takes the group's write bit away.
     old_umask_ = umask(022);
   }
-  void TearDown() override {
-    umask(old_umask_);
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { umask(old_umask_); }
   static unsigned ModeOf(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
   }
 
+  TempDir temp_{"quillon-shared-"};
   std::string dir_;
   std::string path_;
   mode_t old_umask_ = 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/posix/errno_status.h"
+#include "platform/posix/native_waitable.h"
 
 extern char** environ;
 
@@ -121,7 +122,7 @@ Status PosixProcessLauncher::RunUntil(std::string_view command_line,
   const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
   bool stopped = false;
   if (pidfd >= 0) {
-    const Waitable objects[] = {stop, pidfd};
+    const Waitable objects[] = {stop, NativeWaitable::FromFd(pidfd)};
     stopped = WaitAny(objects, kWaitInfinite) == 0;
   } else {
     // Without a pidfd the stop cannot be watched; the program is waited for as by Run.
@@ -129,7 +130,7 @@ Status PosixProcessLauncher::RunUntil(std::string_view command_line,
   }
   if (stopped) {
     kill(-pid, SIGTERM);
-    if (pidfd >= 0) WaitOne(pidfd, kStopGraceMs);
+    if (pidfd >= 0) WaitOne(NativeWaitable::FromFd(pidfd), kStopGraceMs);
     // Whatever the program started is in its group and goes with it, even when the program
     // itself has already ended.
     kill(-pid, SIGKILL);

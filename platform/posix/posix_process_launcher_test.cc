@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/event.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -21,10 +22,9 @@ namespace {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/quillon-launch-XXXXXX";
-    dir_ = mkdtemp(tmpl);
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string Slurp(const std::string& name) {
     std::ifstream in(dir_ + "/" + name);
@@ -33,6 +33,7 @@ class LauncherTest : public ::testing::Test {
     return ss.str();
   }
 
+  TempDir temp_{"quillon-launch-"};
   std::string dir_;
   PosixProcessLauncher launcher_;
 };

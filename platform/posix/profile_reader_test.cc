@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -16,20 +17,16 @@ namespace {
 class ProfileFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/profile_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     path_ = dir_ + "/TALVENU2.ini";
-  }
-  void TearDown() override {
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
   }
   void Write(const std::string& bytes) {
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
     out << bytes;
   }
 
+  TempDir temp_{"profile_test."};
   std::string dir_;
   std::string path_;
 };

@@ -12,10 +12,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/pipe.h"
 #include "platform/posix/errno_status.h"
+#include "platform/posix/native_waitable.h"
 #include "platform/posix/operator_group.h"
 #include "platform/runtime_dir.h"
 
@@ -63,6 +66,51 @@ bool Watch(int epoll_fd, int fd) {
   event.data.fd = fd;
   return epoll_ctl(epoll_fd, EPOLL_CTL_ADD, fd, &event) == 0;
 }
+
+// The pipe server over a listening seqpacket socket, held clients and a request-time timer.
+class SeqpacketPipeServer final : public PipeServer {
+ public:
+  SeqpacketPipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd, int timer_fd,
+                      uint32_t request_timeout_ms);
+  ~SeqpacketPipeServer() override;
+
+  Waitable ready_waitable() const override { return NativeWaitable::FromFd(epoll_fd_); }
+  Status Accept() override;
+  bool connected() const override { return conn_fd_ >= 0; }
+  Status Read(void* buffer, size_t size, size_t* received, const Event* abort,
+              uint32_t timeout_ms) override;
+  Status Write(const void* data, size_t size) override;
+  void Disconnect() override;
+  const std::string& path() const override { return path_; }
+
+ private:
+  using Deadline = std::chrono::steady_clock::time_point;
+  struct Held {
+    int fd;
+    Deadline deadline;
+  };
+
+  // Accepts queued clients until the queue is empty or kPipeMaxClients are held; 0, or the
+  // status of an accept that failed.
+  Status TakeInQueued();
+  // Index in held_ of the first client ready to be served, or -1.
+  int FirstReady() const;
+  // Watches the listen queue only while there is room, and sets the timer to the earliest
+  // request time of the held clients.
+  void Rearm();
+
+  std::string path_;
+  int listen_fd_;
+  int lock_fd_;
+  int epoll_fd_;
+  int timer_fd_;
+  std::chrono::milliseconds request_timeout_;
+  bool request_timeout_infinite_;
+  bool watching_listen_ = true;
+  std::vector<Held> held_;
+  int conn_fd_ = -1;
+  Deadline conn_deadline_{};
+};
 
 }  // namespace
 
@@ -123,12 +171,12 @@ std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* 
     return nullptr;
   }
   *status = kOk;
-  return std::unique_ptr<PipeServer>(
-      new PipeServer(std::move(path), fd, lock_fd, epoll_fd, timer_fd, request_timeout_ms));
+  return std::make_unique<SeqpacketPipeServer>(std::move(path), fd, lock_fd, epoll_fd, timer_fd,
+                                               request_timeout_ms);
 }
 
-PipeServer::PipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd, int timer_fd,
-                       uint32_t request_timeout_ms)
+SeqpacketPipeServer::SeqpacketPipeServer(std::string path, int listen_fd, int lock_fd, int epoll_fd,
+                                         int timer_fd, uint32_t request_timeout_ms)
     : path_(std::move(path)),
       listen_fd_(listen_fd),
       lock_fd_(lock_fd),
@@ -139,7 +187,7 @@ PipeServer::PipeServer(std::string path, int listen_fd, int lock_fd, int epoll_f
   held_.reserve(kPipeMaxClients);
 }
 
-PipeServer::~PipeServer() {
+SeqpacketPipeServer::~SeqpacketPipeServer() {
   Disconnect();
   for (const Held& client : held_) close(client.fd);
   // The name goes before the lock is released, so a successor never loses its fresh socket.
@@ -150,7 +198,7 @@ PipeServer::~PipeServer() {
   close(lock_fd_);
 }
 
-Status PipeServer::TakeInQueued() {
+Status SeqpacketPipeServer::TakeInQueued() {
   while (held_.size() < kPipeMaxClients) {
     int fd;
     do {
@@ -171,7 +219,7 @@ Status PipeServer::TakeInQueued() {
   return kOk;
 }
 
-int PipeServer::FirstReady() const {
+int SeqpacketPipeServer::FirstReady() const {
   if (held_.empty()) return -1;
   std::vector<pollfd> fds(held_.size());
   for (size_t i = 0; i < held_.size(); ++i) fds[i] = {held_[i].fd, POLLIN | POLLRDHUP, 0};
@@ -188,7 +236,7 @@ int PipeServer::FirstReady() const {
   return -1;
 }
 
-void PipeServer::Rearm() {
+void SeqpacketPipeServer::Rearm() {
   // A full house leaves new clients in the listen queue; watching it then would only wake
   // the owner for nothing, over and over.
   const bool room = held_.size() < kPipeMaxClients;
@@ -215,7 +263,7 @@ void PipeServer::Rearm() {
   timerfd_settime(timer_fd_, 0, &when, nullptr);
 }
 
-Status PipeServer::Accept() {
+Status SeqpacketPipeServer::Accept() {
   if (conn_fd_ >= 0) return kErrorPipeBusy;
   const Status taken_in = TakeInQueued();
   const int ready = FirstReady();
@@ -230,8 +278,8 @@ Status PipeServer::Accept() {
   return taken_in != kOk ? taken_in : kErrorTimeout;
 }
 
-Status PipeServer::Read(void* buffer, size_t size, size_t* received, const Event* abort,
-                        uint32_t timeout_ms) {
+Status SeqpacketPipeServer::Read(void* buffer, size_t size, size_t* received, const Event* abort,
+                                 uint32_t timeout_ms) {
   *received = 0;
   if (conn_fd_ < 0) return kErrorInvalidHandle;
   if (conn_deadline_ != Deadline::max()) {
@@ -240,7 +288,8 @@ Status PipeServer::Read(void* buffer, size_t size, size_t* received, const Event
     const int64_t left_ms = std::max<int64_t>(left.count(), 0);
     if (left_ms < timeout_ms) timeout_ms = static_cast<uint32_t>(left_ms);
   }
-  Waitable objects[2] = {conn_fd_, abort != nullptr ? abort->waitable() : kInvalidWaitable};
+  Waitable objects[2] = {NativeWaitable::FromFd(conn_fd_),
+                         abort != nullptr ? abort->waitable() : kInvalidWaitable};
   int r = WaitAny(std::span<const Waitable>(objects, abort != nullptr ? 2 : 1), timeout_ms);
   if (r == kWaitTimeout) return kErrorTimeout;
   if (r == 1) return kErrorInvalidFunction;
@@ -248,7 +297,7 @@ Status PipeServer::Read(void* buffer, size_t size, size_t* received, const Event
   return ReceiveMessage(conn_fd_, buffer, size, received, MSG_DONTWAIT);
 }
 
-Status PipeServer::Write(const void* data, size_t size) {
+Status SeqpacketPipeServer::Write(const void* data, size_t size) {
   if (conn_fd_ < 0) return kErrorInvalidHandle;
   ssize_t n;
   do {
@@ -258,7 +307,7 @@ Status PipeServer::Write(const void* data, size_t size) {
   return n == static_cast<ssize_t>(size) ? kOk : kErrorWriteFault;
 }
 
-void PipeServer::Disconnect() {
+void SeqpacketPipeServer::Disconnect() {
   if (conn_fd_ >= 0) {
     close(conn_fd_);
     conn_fd_ = -1;

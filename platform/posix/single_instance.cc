@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 
 namespace quillon {
 namespace {
@@ -41,16 +42,26 @@ Status FromErrno(int error) {
 
 }  // namespace
 
+// The locked file's descriptor; closing it releases the flock.
+class SingleInstance::Claim {
+ public:
+  explicit Claim(int fd) : fd_(fd) {}
+  ~Claim() { close(fd_); }
+  Claim(const Claim&) = delete;
+  Claim& operator=(const Claim&) = delete;
+
+ private:
+  int fd_;
+};
+
 SingleInstance::SingleInstance(std::string name) : name_(std::move(name)) {}
 
-SingleInstance::~SingleInstance() {
-  if (fd_ >= 0) close(fd_);  // closing the descriptor releases the flock
-}
+SingleInstance::~SingleInstance() = default;
 
 std::string SingleInstance::path() const { return LockDirectory() + name_; }
 
 Status SingleInstance::Acquire() {
-  if (fd_ >= 0) return kOk;
+  if (claim_ != nullptr) return kOk;
   const std::string file = path();
   const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return FromErrno(errno);
@@ -63,7 +74,7 @@ Status SingleInstance::Acquire() {
     close(fd);
     return error == EWOULDBLOCK ? kErrorAlreadyExists : FromErrno(error);
   }
-  fd_ = fd;
+  claim_ = std::make_unique<Claim>(fd);
   return kOk;
 }
 

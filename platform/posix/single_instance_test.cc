@@ -7,15 +7,16 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/common/temp_dir.h"
+
 namespace quillon {
 namespace {
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/single_instance_testXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     const char* old = getenv("XDG_RUNTIME_DIR");
     if (old != nullptr) old_ = old;
     had_old_ = old != nullptr;
@@ -27,8 +28,8 @@ class SingleInstanceTest : public ::testing::Test {
     } else {
       unsetenv("XDG_RUNTIME_DIR");
     }
-    std::filesystem::remove_all(dir_);
   }
+  TempDir temp_{"single_instance_test"};
   std::string dir_;
   std::string old_;
   bool had_old_ = false;

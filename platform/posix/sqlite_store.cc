@@ -509,7 +509,7 @@ Status SqliteStore::CreateKeyInTransaction(std::string_view key, int64_t* id) {
 Status SqliteStore::GetValue(std::string_view key, std::string_view name, ValueType* type,
                              std::string* data) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     sqlite3_stmt* stmt = statements_->get_value;
@@ -550,7 +550,7 @@ Status SqliteStore::SetValue(std::string_view key, std::string_view name, ValueT
 Status SqliteStore::SetValues(std::span<const StoreWrite> writes) {
   std::lock_guard<std::mutex> lock(mu_);
   for (const StoreWrite& write : writes) {
-    if (!ValidKeyPath(write.key)) return BadPath(write.key);
+    if (!IsValidKeyPath(write.key)) return BadPath(write.key);
   }
   if (writes.empty()) return kOk;
   Status status = EnsureOpen();
@@ -567,7 +567,7 @@ Status SqliteStore::SetValues(std::span<const StoreWrite> writes) {
 
 Status SqliteStore::DeleteValue(std::string_view key, std::string_view name) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     status = WriteTransaction([&]() -> Status {
@@ -588,7 +588,7 @@ Status SqliteStore::DeleteValue(std::string_view key, std::string_view name) {
 
 Status SqliteStore::CreateKey(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     status = WriteTransaction([&]() -> Status {
@@ -601,7 +601,7 @@ Status SqliteStore::CreateKey(std::string_view key) {
 
 Status SqliteStore::KeyExists(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status == kOk) {
     int64_t id = 0;
@@ -612,7 +612,7 @@ Status SqliteStore::KeyExists(std::string_view key) {
 
 Status SqliteStore::DeleteKeyTree(std::string_view key) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   if (key.empty()) {
     last_error_ = "the root key cannot be deleted";
     return kErrorAccessDenied;
@@ -666,7 +666,7 @@ Status SqliteStore::ReadKeyRows(std::string_view key, sqlite3_stmt* stmt, Row ro
 
 Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* values) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status != kOk) return Finish(status);
   std::vector<StoreValue> result;
@@ -683,7 +683,7 @@ Status SqliteStore::ListValues(std::string_view key, std::vector<StoreValue>* va
 
 Status SqliteStore::ListSubkeys(std::string_view key, std::vector<std::string>* names) {
   std::lock_guard<std::mutex> lock(mu_);
-  if (!ValidKeyPath(key)) return BadPath(key);
+  if (!IsValidKeyPath(key)) return BadPath(key);
   Status status = EnsureOpen();
   if (status != kOk) return Finish(status);
   std::vector<std::string> result;

@@ -81,7 +81,7 @@ class SqliteStore : public Store {
   // A one-line English description of the most recent failure of any operation on this store
   // (for example "database disk image is malformed"); empty when the most recent operation
   // succeeded or failed only with kErrorNotFound. Thread-safe.
-  std::string LastError();
+  std::string LastError() override;
 
  private:
   struct Statements;

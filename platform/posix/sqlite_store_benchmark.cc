@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/posix/sqlite_store.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -20,9 +21,7 @@ constexpr char kSetupDate[] = "SOFTWARE\\Morvath\\TALVEN\\LifeTime\\SetupDate";
 class BenchStore {
  public:
   BenchStore() {
-    char pattern[] = "/tmp/quillon-bench-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    store_ = std::make_unique<SqliteStore>(dir_ + "/registry.db");
+    store_ = std::make_unique<SqliteStore>(dir_.File("registry.db"));
     uint32_t limit = 26280;
     for (int i = 1; i <= 16; ++i) {
       std::string n = (i < 10 ? "RAID0" : "RAID") + std::to_string(i);
@@ -31,14 +30,11 @@ class BenchStore {
       store_->SetValue(kSetupDate, n, ValueType::kSz, std::string("2026/12/08\0\0\0\0\0\0", 16));
     }
   }
-  ~BenchStore() {
-    store_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  ~BenchStore() { store_.reset(); }
   SqliteStore* store() { return store_.get(); }
 
  private:
-  std::string dir_;
+  TempDir dir_{"quillon-bench-"};
   std::unique_ptr<SqliteStore> store_;
 };
 

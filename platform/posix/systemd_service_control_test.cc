@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/temp_dir.h"
+
 namespace quillon {
 namespace {
 
@@ -46,9 +48,7 @@ TEST(NotifyMessageTest, StatesBecomeNotifyMessages) {
 class NotifySocket {
  public:
   NotifySocket() {
-    char dir_template[] = "/tmp/quillon-notify.XXXXXX";
-    dir_ = mkdtemp(dir_template);
-    path_ = dir_ + "/notify";
+    path_ = dir_.File("notify");
     fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -59,8 +59,6 @@ class NotifySocket {
   ~NotifySocket() {
     unsetenv("NOTIFY_SOCKET");
     close(fd_);
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
   }
   bool bound() const { return bound_; }
   // The next message, waiting at most 10 s.
@@ -73,7 +71,7 @@ class NotifySocket {
   }
 
  private:
-  std::string dir_;
+  TempDir dir_{"quillon-notify."};
   std::string path_;
   int fd_ = -1;
   bool bound_ = false;

@@ -21,13 +21,15 @@
 #include <thread>
 #include <vector>
 
+#include "platform/testing/service_manager_contract.h"
+#include "tests/common/temp_dir.h"
+
 extern char** environ;
 
 namespace quillon {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
@@ -83,15 +85,13 @@ TEST(SystemdServiceManagerTest, NoBusMeansTheManagerIsUnavailable) {
 class PrivateBus {
  public:
   PrivateBus() {
-    char dir_template[] = "/tmp/quillon-sdbus.XXXXXX";
-    dir_ = mkdtemp(dir_template);
-    const std::string config = dir_ + "/bus.conf";
+    const std::string config = dir_.File("bus.conf");
     std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
                              "Configuration 1.0//EN\"\n"
                              " \"http://www.freedesktop.org/standards/dbus/1.0/"
                              "busconfig.dtd\">\n"
                              "<busconfig><type>system</type><listen>unix:path="
-                          << dir_
+                          << dir_.path()
                           << "/bus</listen><auth>EXTERNAL</auth>"
                              "<policy context=\"default\"><allow user=\"*\"/>"
                              "<allow own=\"*\"/><allow send_destination=\"*\"/>"
@@ -131,14 +131,11 @@ class PrivateBus {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
-    unlink((dir_ + "/bus.conf").c_str());
-    unlink((dir_ + "/bus").c_str());
-    rmdir(dir_.c_str());
   }
   bool up() const { return !address_.empty(); }
 
  private:
-  std::string dir_;
+  TempDir dir_{"quillon-sdbus."};
   std::string address_;
   pid_t pid_ = -1;
 };
@@ -414,8 +411,8 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!bus_.up()) GTEST_SKIP() << "no dbus-daemon";
-    char dir_template[] = "/tmp/quillon-units.XXXXXX";
-    unit_dir_ = mkdtemp(dir_template);
+    ASSERT_TRUE(unit_temp_.ok());
+    unit_dir_ = unit_temp_.path();
     systemd_ = std::make_unique<FakeSystemd>(unit_dir_);
     ASSERT_TRUE(systemd_->up());
     manager_ = std::make_unique<SystemdServiceManager>(unit_dir_, 10000);
@@ -423,10 +420,6 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
   void TearDown() override {
     manager_.reset();
     systemd_.reset();
-    if (!unit_dir_.empty()) {
-      unlink(UnitFile().c_str());
-      rmdir(unit_dir_.c_str());
-    }
   }
   std::string UnitFile() const { return unit_dir_ + "/TALVEN.service"; }
   bool UnitFileExists() const {
@@ -435,6 +428,7 @@ class SystemdServiceManagerBusTest : public ::testing::Test {
   }
 
   PrivateBus bus_;
+  TempDir unit_temp_{"quillon-units."};
   std::string unit_dir_;
   std::unique_ptr<FakeSystemd> systemd_;
   std::unique_ptr<SystemdServiceManager> manager_;
@@ -533,6 +527,22 @@ TEST_F(SystemdServiceManagerBusTest, DeleteDisablesRemovesAndReloads) {
   EXPECT_EQ(manager_->Delete("TALVEN"), kErrorAccessDenied);
   EXPECT_TRUE(UnitFileExists());
 }
+
+// The service manager contract on the systemd manager, against the systemd stand-in above.
+struct SystemdManagerEnv {
+  PrivateBus bus;
+  TempDir unit_dir{"quillon-units-"};
+  std::unique_ptr<FakeSystemd> systemd =
+      bus.up() ? std::make_unique<FakeSystemd>(unit_dir.path()) : nullptr;
+  SystemdServiceManager systemd_manager{unit_dir.path(), 10000};
+
+  bool ready() { return systemd != nullptr && systemd->up(); }
+  ServiceManager* manager() { return &systemd_manager; }
+  void FinishStop(const std::string& name) { systemd->set_active(name + ".service", "inactive"); }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Systemd, ServiceManagerContractTest,
+                               ::testing::Types<SystemdManagerEnv>);
 
 }  // namespace
 }  // namespace quillon

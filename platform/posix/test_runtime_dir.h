@@ -3,8 +3,9 @@
 
 #include <stdlib.h>
 
-#include <filesystem>
 #include <string>
+
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 
@@ -12,20 +13,12 @@ namespace quillon {
 // object and removes it afterwards.
 class ScopedRuntimeDir {
  public:
-  ScopedRuntimeDir() {
-    char tmpl[] = "/tmp/quillon-rt-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    setenv("QUILLON_RUNTIME_DIR", dir_.c_str(), 1);
-  }
-  ~ScopedRuntimeDir() {
-    unsetenv("QUILLON_RUNTIME_DIR");
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  const std::string& dir() const { return dir_; }
+  ScopedRuntimeDir() { setenv("QUILLON_RUNTIME_DIR", dir_.path().c_str(), 1); }
+  ~ScopedRuntimeDir() { unsetenv("QUILLON_RUNTIME_DIR"); }
+  const std::string& dir() const { return dir_.path(); }
 
  private:
-  std::string dir_;
+  TempDir dir_{"quillon-rt-"};
 };
 
 }  // namespace quillon

@@ -98,18 +98,6 @@ void ChildProcess::Stop(int grace_ms) {
   }
 }
 
-std::string MakeTempDir(const char* tag) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / (std::string(tag) + ".XXXXXX")).string();
-  char* made = mkdtemp(pattern.data());
-  return made ? std::string(made) : std::string();
-}
-
-void RemoveTree(const std::string& path) {
-  std::error_code ec;
-  if (!path.empty()) std::filesystem::remove_all(path, ec);
-}
-
 PrivateSystemBus::~PrivateSystemBus() { Stop(); }
 
 bool PrivateSystemBus::Start(std::string* error) {
@@ -123,7 +111,8 @@ bool PrivateSystemBus::Start(std::string* error) {
     *error = "no /usr/share/dbus-1/system.conf";
     return false;
   }
-  dir_ = MakeTempDir("quillon-bus");
+  temp_.emplace("quillon-bus.");
+  dir_ = temp_->path();
   // The machine's system bus configuration, minus what only the real system bus does
   // (switching user, forking, pid file, syslog, its socket, the machine's own policies),
   // plus our policy file and our socket.
@@ -178,7 +167,7 @@ void PrivateSystemBus::Stop() {
     address_.clear();
   }
   daemon_.Stop();
-  RemoveTree(dir_);
+  temp_.reset();
   dir_.clear();
 }
 

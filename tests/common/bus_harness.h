@@ -3,8 +3,11 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/common/temp_dir.h"
 
 namespace quillon::testing {
 
@@ -46,6 +49,7 @@ class PrivateSystemBus {
   const std::string& directory() const { return dir_; }
 
  private:
+  std::optional<TempDir> temp_;
   std::string dir_;
   std::string address_;
   std::string saved_address_;
@@ -69,11 +73,6 @@ class KoriSimulator {
   ChildProcess process_;
   std::string log_path_;
 };
-
-// Makes a fresh temporary directory; returns its path with no trailing '/'.
-std::string MakeTempDir(const char* tag);
-// Removes a directory tree.
-void RemoveTree(const std::string& path);
 
 }  // namespace quillon::testing
 

@@ -14,13 +14,13 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "gui/lifetime_presenter.h"
-#include "gui/testing/recording_prompter.h"
+#include "gui/core/lifetime_presenter.h"
+#include "gui/core/testing/recording_prompter.h"
 #include "platform/date_time.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/system_clock.h"
+#include "platform/platform.h"
 #include "service/limit_check_test_util.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {
@@ -112,7 +112,7 @@ class CtlSystemTest : public ::testing::Test {
     dword(kCurrentKey, "PSU", 0);
     dword(kLimitKey, "PSU", 0);
     dword(kLimitPreKey, "PSU", 8750);
-    const double today = static_cast<double>(static_cast<int64_t>(ToDayCount(clock_.Now())));
+    const double today = static_cast<double>(static_cast<int64_t>(ToDayCount(clock_->Now())));
     text(kSetupDateKey, "UPS", DateText(today - 722), 16);
     dword(kLimitKey, "UPS", 17520);
     dword(kLimitPreKey, "UPS", 2160);
@@ -146,7 +146,7 @@ class CtlSystemTest : public ::testing::Test {
   }
 
   ServiceSandbox box_;
-  SystemClock clock_;
+  std::unique_ptr<Clock> clock_ = NewClock();
 };
 
 // The metrics without the remaining hours of the date-counted parts, which move with the clock.
@@ -223,8 +223,8 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
   // The dialog's road on a copy of the same store, with the engine in the service's place.
   EngineRig rig;
   Copy(box_.store(), kRootKey, &rig.store);
-  rig.clock.Set(clock_.Now());
-  rig.Engine().Cycle(kCycleStart);
+  rig.clock.Set(clock_->Now());
+  rig.Engine().Cycle(CycleReason::kStart);
 
   Result r = Ctl("replaced cpu_fan --hours 0");
   EXPECT_EQ(r.exit, 0) << r.out << box_.Trace();
@@ -235,7 +235,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
   gui::LifetimePresenter presenter(
       &rig.store, &prompter, &psu,
       [&rig](const char* request, size_t size) {
-        char reply[kPartsChangedReplySize];
+        char reply[kPipeRecordSize];
         rig.Engine().OnPartsChanged(request, size, reply);
         return kOk;
       },
@@ -277,7 +277,7 @@ TEST_F(CtlSystemTest, ReplacedWritesWhatTheDialogWritesAndTheServiceClearsTheSam
 }
 
 TEST_F(CtlSystemTest, ForecastAtAgreesWithTheEngineOnAFakeClock) {
-  const double now = ToDayCount(clock_.Now());
+  const double now = ToDayCount(clock_->Now());
   const std::string at = DateText(static_cast<double>(static_cast<int64_t>(now)) + 10);
   Result r = Ctl("forecast --json --at " + at);
   ASSERT_EQ(r.exit, 0) << r.out;
@@ -292,18 +292,18 @@ TEST_F(CtlSystemTest, ForecastAtAgreesWithTheEngineOnAFakeClock) {
   // The engine, hour by hour up to the end of that day, on a copy of the store.
   EngineRig rig;
   Copy(box_.store(), kRootKey, &rig.store);
-  rig.clock.Set(clock_.Now());
+  rig.clock.Set(clock_->Now());
   double until = 0;
   {
     int y, m, d;
     ASSERT_EQ(std::sscanf(at.c_str(), "%d/%d/%d", &y, &m, &d), 3);
     until = ToDayCount({y, m, d, 0, 0, 0, 0}) + 1;
   }
-  rig.Engine().Cycle(kCycleStart);
+  rig.Engine().Cycle(CycleReason::kStart);
   while (true) {
     rig.clock.AdvanceHours(1);
     if (ToDayCount(rig.clock.Now()) >= until) break;
-    rig.Engine().Cycle(kCycleInterval);
+    rig.Engine().Cycle(CycleReason::kInterval);
   }
   std::set<std::string> fired;
   for (int i = 0; i < kNotifyCount; ++i) {

@@ -23,16 +23,16 @@
 #include <memory>
 
 #include "common/settings/schema.h"
-#include "gui/data_init.h"
-#include "gui/lifetime_dialog.h"
-#include "gui/main_menu.h"
-#include "gui/notify_method_dialog.h"
-#include "gui/qt_prompter.h"
-#include "gui/testing/qt_environment.h"
-#include "gui/version_box.h"
+#include "gui/core/data_init.h"
+#include "gui/widgets/lifetime_dialog.h"
+#include "gui/widgets/main_menu.h"
+#include "gui/widgets/notify_method_dialog.h"
+#include "gui/widgets/qt_prompter.h"
+#include "gui/widgets/testing/qt_environment.h"
+#include "gui/widgets/version_box.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/fakes/recorders.h"
 
 namespace quillon::gui {
 namespace {

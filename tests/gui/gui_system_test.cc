@@ -19,12 +19,12 @@
 
 #include "common/init/initializer.h"
 #include "common/settings/schema.h"
-#include "gui/data_init.h"
-#include "gui/testing/recording_prompter.h"
+#include "gui/core/data_init.h"
+#include "gui/core/testing/recording_prompter.h"
 #include "platform/event.h"
-#include "platform/fakes/recorders.h"
-#include "platform/posix/sqlite_store.h"
-#include "tests/pipe/service_sandbox.h"
+#include "platform/fakes/fake_system_info.h"
+#include "platform/posix/native_waitable.h"
+#include "tests/common/service_sandbox.h"
 
 extern char** environ;
 
@@ -72,7 +72,7 @@ class GuiProcess {
   }
   // The exit code once the process ended within timeout_ms; -1 on time-out.
   int WaitExit(uint32_t timeout_ms) {
-    if (pid_ <= 0 || WaitOne(pidfd_, timeout_ms) != 0) return -1;
+    if (pid_ <= 0 || WaitOne(NativeWaitable::FromFd(pidfd_), timeout_ms) != 0) return -1;
     int wstatus = 0;
     waitpid(pid_, &wstatus, 0);
     pid_ = -1;

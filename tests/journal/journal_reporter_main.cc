@@ -18,13 +18,14 @@ namespace {
 int Report() {
   JournalEventLog journal;
   Status all = kOk;
-  all |= ReportLogEvent(&journal, 1, "TALVEN", "TALVEN", kEventTypeInformation, kEventServiceStart,
-                        "TALVEN");
-  all |= ReportLogEvent(&journal, 0, "TALVEN", "TALVEN", kEventTypeInformation, kEventStatus,
+  all |= ReportLogEvent(&journal, Language::kEnglish, "TALVEN", "TALVEN", kEventTypeInformation,
+                        kEventServiceStart, "TALVEN");
+  all |= ReportLogEvent(&journal, Language::kJapanese, "TALVEN", "TALVEN", kEventTypeInformation,
+                        kEventStatus,
                         "Status: [Install=2026/01/02 03:04:05] [LifeTime=120] [RunningTime=100] "
                         "[Average=20.5].");
-  all |= ReportLogEvent(&journal, 1, "CPU fan: 100% of its rated life has passed.", "TALVEN",
-                        kEventTypeError, kEventLimit, "TALVEN");
+  all |= ReportLogEvent(&journal, Language::kEnglish, "CPU fan: 100% of its rated life has passed.",
+                        "TALVEN", kEventTypeError, kEventLimit, "TALVEN");
   if (all != kOk) {
     std::fprintf(stderr, "reporting failed with status %u\n", all);
     return 1;

@@ -18,14 +18,13 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
-#include "platform/fakes/recorders.h"
-#include "platform/posix/file_trace_sink.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/fakes/fake_system_info.h"
+#include "platform/platform.h"
 #include "service/hardware_init.h"
 #include "service/service_env.h"
 #include "tests/common/bus_harness.h"
 #include "tests/common/bus_test_fixture.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -70,14 +69,14 @@ class HardwareStartTest : public testing::PrivateBusTest {
   void SetUp() override {
     PrivateBusTest::SetUp();
     if (IsSkipped()) return;
-    root_ = testing::MakeTempDir("quillon-hwstart");
+    root_ = temp_.path();
     dir_ = root_ + "/bin/";
     std::filesystem::create_directories(dir_);
     std::filesystem::create_directories(root_ + "/tools");
     std::filesystem::copy_file(RDQUERY_SCRIPT_PATH, dir_ + "RdQueryH.sh");
     system_.program_path = dir_ + "TALVENSV";
     old_path_ = getenv("PATH") ? getenv("PATH") : "";
-    store_ = std::make_unique<SqliteStore>(root_ + "/registry.db");
+    store_ = NewStore(root_ + "/registry.db");
     WriteLimit(store_.get(), 26280, kRaid);
     WriteLimit(store_.get(), 30000, kRaidN);
     RegCtlWriteValue(store_.get(), "SOFTWARE\\Morvath\\TALVEN\\LifeTime\\LimitPre", "RAID",
@@ -91,7 +90,6 @@ class HardwareStartTest : public testing::PrivateBusTest {
     setenv("PATH", old_path_.c_str(), 1);
     sim_.Stop();
     store_.reset();
-    testing::RemoveTree(root_);
   }
   // Puts the stand-in RAID tool first on PATH (or leaves the machine without one).
   void InstallRaidTool() {
@@ -111,7 +109,7 @@ class HardwareStartTest : public testing::PrivateBusTest {
     env.system = &system_;
     env.clock = &clock_;
     env.trace = &trace_;
-    env.launcher = &launcher_;
+    env.launcher = launcher_.get();
     env.kori = kori;
     auto t0 = std::chrono::steady_clock::now();
     HardwareFacts facts = HardwareInit(env).Run();
@@ -147,20 +145,22 @@ class HardwareStartTest : public testing::PrivateBusTest {
     return text;
   }
 
+  TempDir temp_{"quillon-hwstart."};
   std::string root_, dir_, old_path_;
   FakeSystemInfo system_;
   FakeClock clock_;
-  FileTraceSink sink_;
-  TraceLog trace_{&system_, &sink_};
-  PosixProcessLauncher launcher_;
-  std::unique_ptr<SqliteStore> store_;
+  std::unique_ptr<Clock> real_clock_ = NewClock();
+  std::unique_ptr<TraceSink> sink_ = NewTraceSink(real_clock_.get());
+  TraceLog trace_{&system_, sink_.get()};
+  std::unique_ptr<ProcessLauncher> launcher_ = NewProcessLauncher();
+  std::unique_ptr<Store> store_;
   KoriSimulator sim_;
 };
 
 TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
   InstallRaidTool();
   StartSim({"--cabinet=3", "--model=QX-9000 cabinet", "--seconds=18036000", "--psu=1"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   double ms = 0;
   HardwareFacts facts = RunStep(&kori, &ms);
   std::printf("Hardware step against the simulator, RAID script included: %.1f ms\n", ms);
@@ -209,7 +209,7 @@ TEST_F(HardwareStartTest, FullStartWithThreeRaidBatteries) {
 TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
   NoRaidTool();
   StartSim({"--status=0xE000:1", "--status=0x0500:7"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.raid_batteries, -1);
   EXPECT_EQ(facts.kori_status, 1);
@@ -229,7 +229,7 @@ TEST_F(HardwareStartTest, NoRaidManagerAndServerStatuses) {
 TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
   NoRaidTool();
   StartSim({"--hang=0xE001"});
-  KoriClient kori(300000);  // 0.3 s per bus call
+  KoriClient kori(NewKoriTransport(), 300000);  // 0.3 s per bus call
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.kori_status, kKoriStatusNotCompleted);
   EXPECT_EQ(Dword(kRootKey, "KoriEnable"), 0u);
@@ -241,7 +241,7 @@ TEST_F(HardwareStartTest, HangingServerCostsOnlyTheCallTimeOut) {
 TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
   NoRaidTool();
   StartSim({"--vanish=0xE204"});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   HardwareFacts facts = RunStep(&kori);
   EXPECT_EQ(facts.cabinet_number, 0u);
   EXPECT_EQ(facts.kori_status, kKoriNoConnection);
@@ -261,7 +261,7 @@ TEST_F(HardwareStartTest, ServerVanishingMidCallLeavesTheStartToRetryAndGoOn) {
 TEST_F(HardwareStartTest, TimingOfTheWholeStep) {
   InstallRaidTool();
   StartSim({});
-  KoriClient kori;
+  KoriClient kori(NewKoriTransport());
   RunStep(&kori);
   std::vector<double> ms;
   for (int i = 0; i < 15; ++i) {
@@ -287,7 +287,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
   setenv("PATH", (root_ + "/tools:/usr/bin:/bin").c_str(), 1);
   uint32_t code = 99;
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   EXPECT_EQ(code, 0u);
   std::ifstream in(dir_ + "rdquerylog.txt");
   std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -295,7 +295,7 @@ TEST_F(HardwareStartTest, RaidScriptReadsMegaCliAndReportsToolFailure) {
             "Adapter number: 0\nProduct: PERC 6/i Integrated\nBattery: BBU present\n"
             "Adapter number: 1\nProduct: SAS 6/iR\n");
   setenv("MEGACLI_EXIT", "4", 1);
-  ASSERT_EQ(launcher_.Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
+  ASSERT_EQ(launcher_->Run("\"" + dir_ + "RdQueryH.sh\"", dir_, &code), 0u);
   unsetenv("MEGACLI_EXIT");
   EXPECT_EQ(code, 2u);
 }

@@ -10,6 +10,7 @@
 
 #include "common/kori/kori_client.h"
 #include "platform/event.h"
+#include "platform/platform.h"
 #include "tests/common/bus_harness.h"
 #include "tests/common/bus_test_fixture.h"
 
@@ -35,7 +36,7 @@ class KoriBusTest : public testing::PrivateBusTest {
 
 TEST_F(KoriBusTest, AllFourOperationsAgainstAnAnsweringServer) {
   StartSim({"--cabinet=4", "--model=QX-700 cabinet", "--seconds=36000", "--psu=1"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t number = 0;
   EXPECT_EQ(client.KoriReadCabinetNumber(&number), 0);
   EXPECT_EQ(number, 4u);
@@ -60,7 +61,7 @@ TEST_F(KoriBusTest, AllFourOperationsAgainstAnAnsweringServer) {
 }
 
 TEST_F(KoriBusTest, NoServerOnTheBusGivesMinusOne) {
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t number = 0, hours = 3;
   uint8_t psu = 0x42;
   char model[8] = "keep";
@@ -75,7 +76,7 @@ TEST_F(KoriBusTest, NoServerOnTheBusGivesMinusOne) {
 
 TEST_F(KoriBusTest, ServerStatusesAndUnsetStatus) {
   StartSim({"--status=0xE000:6", "--seconds=7199", "--no-status=0x0C00", "--status=0x0500:9"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t hours = 0;
   // 0xE000 answering 6 still asks for the counter; 7199 seconds are 1 hour.
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 1), 0);
@@ -91,7 +92,7 @@ TEST_F(KoriBusTest, ServerStatusesAndUnsetStatus) {
 
 TEST_F(KoriBusTest, CounterNotAvailableStopsAfterFirstCommand) {
   StartSim({"--status=0xE000:2"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t hours = 5;
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 1), 2);
   EXPECT_EQ(hours, 5u);
@@ -101,7 +102,7 @@ TEST_F(KoriBusTest, CounterNotAvailableStopsAfterFirstCommand) {
 TEST_F(KoriBusTest, CabinetNumberWithoutUsableProperty) {
   {
     StartSim({"--property=missing", "--cabinet=7"});
-    KoriClient client;
+    KoriClient client(NewKoriTransport());
     ASSERT_EQ(client.Connect(), 0);
     EXPECT_EQ(client.cabinet_number(), 7);
     EXPECT_EQ(client.member_id(kMemberServerCabinetNumber), -1);
@@ -111,7 +112,7 @@ TEST_F(KoriBusTest, CabinetNumberWithoutUsableProperty) {
   }
   {
     StartSim({"--property=s", "--cabinet=8"});
-    KoriClient client;
+    KoriClient client(NewKoriTransport());
     ASSERT_EQ(client.Connect(), 0);
     EXPECT_EQ(client.cabinet_number(), 8);  // the property's text was not taken
     EXPECT_TRUE(LogHas("Get ServerCabinetNumber"));
@@ -122,7 +123,7 @@ TEST_F(KoriBusTest, CabinetNumberWithoutUsableProperty) {
   {
     // A 3-byte answer to 0xE204 leaves the number as it was (0 for a new client).
     StartSim({"--property=u", "--answer=0xE204:090000"});
-    KoriClient client;
+    KoriClient client(NewKoriTransport());
     ASSERT_EQ(client.Connect(), 0);
     EXPECT_EQ(client.cabinet_number(), 0);
     client.Disconnect();
@@ -131,7 +132,7 @@ TEST_F(KoriBusTest, CabinetNumberWithoutUsableProperty) {
 
 TEST_F(KoriBusTest, MissingVcRequestGivesSix) {
   StartSim({"--no-vcrequest"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t hours = 0;
   uint8_t psu = 0;
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 0), kKoriStatusNotCompleted);
@@ -144,7 +145,7 @@ TEST_F(KoriBusTest, OddAnswersStayInsideTheBuffers) {
   std::string long_model(5000, 'L');
   StartSim({"--model=" + long_model, "--answer=0x0500:", "--bad-reply=0xE001",
             "--answer=0xE204:0102030405"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   char model[33];
   EXPECT_EQ(client.KoriReadCabinetModel(model, sizeof(model), 1), 0);
   EXPECT_EQ(std::string(model), std::string(32, 'L'));
@@ -161,7 +162,7 @@ TEST_F(KoriBusTest, OddAnswersStayInsideTheBuffers) {
 
 TEST_F(KoriBusTest, SlowAnswerWithinTheTimeOutIsTaken) {
   StartSim({"--delay=0xE001:200"});
-  KoriClient client(5000000);
+  KoriClient client(NewKoriTransport(), 5000000);
   uint32_t hours = 0;
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 1), 0);
   EXPECT_EQ(hours, 10u);
@@ -169,7 +170,7 @@ TEST_F(KoriBusTest, SlowAnswerWithinTheTimeOutIsTaken) {
 
 TEST_F(KoriBusTest, HangingOrSlowServerGivesStatusAfterTheCallTimeOut) {
   StartSim({"--hang=0xE001", "--delay=0x0500:5000"});
-  KoriClient client(300000);
+  KoriClient client(NewKoriTransport(), 300000);
   uint32_t hours = 4;
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 1), kKoriStatusNotCompleted);
   EXPECT_EQ(hours, 4u);
@@ -183,7 +184,8 @@ TEST_F(KoriBusTest, HangingOrSlowServerGivesStatusAfterTheCallTimeOut) {
 
 TEST_F(KoriBusTest, ServerVanishingMidCallGivesStatusThenNoConnection) {
   StartSim({"--vanish=0xE001"});
-  KoriClient client;  // the bus's default time-out: the bus reports the lost peer at once
+  // The bus's default time-out: the bus reports the lost peer at once.
+  KoriClient client(NewKoriTransport());
   uint32_t hours = 4;
   EXPECT_EQ(client.KoriReadOperatingHours(&hours, 1), kKoriStatusNotCompleted);
   EXPECT_EQ(hours, 4u);
@@ -197,7 +199,7 @@ TEST_F(KoriBusTest, ServerVanishingMidCallGivesStatusThenNoConnection) {
 // but never less than the floor.
 TEST_F(KoriBusTest, CallsWaitAsLongAsTheServerAdvertises) {
   StartSim({"--default-timeout=9000", "--delay=0xE204:6000"});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   uint32_t number = 0;
   EXPECT_EQ(client.KoriReadCabinetNumber(&number), 0);
   EXPECT_EQ(number, 1u);
@@ -215,7 +217,7 @@ TEST_F(KoriBusTest, CallsWaitAsLongAsTheServerAdvertises) {
 // abandoned at once and the operation ends.
 TEST_F(KoriBusTest, AbandonEndsACallInFlight) {
   StartSim({"--hang=0xE001"});
-  KoriClient client;  // the server's 30 s
+  KoriClient client(NewKoriTransport());  // the server's 30 s
   Event abandon;
   client.SetAbandon(abandon.waitable());
   auto read = std::async(std::launch::async, [&] {
@@ -243,7 +245,7 @@ TEST_F(KoriBusTest, AbandonEndsACallInFlight) {
 // requests, disconnect) against an answering simulator. Prints, asserts nothing about time.
 TEST_F(KoriBusTest, TimingOfOneOperation) {
   StartSim({});
-  KoriClient client;
+  KoriClient client(NewKoriTransport());
   constexpr int kRounds = 200;
   std::vector<double> us;
   for (int i = 0; i < kRounds; ++i) {

@@ -13,7 +13,7 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

@@ -19,7 +19,7 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/event.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

@@ -16,10 +16,10 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "gui/lifetime_dialog.h"
-#include "gui/testing/recording_prompter.h"
-#include "platform/posix/system_clock.h"
-#include "tests/pipe/service_sandbox.h"
+#include "gui/core/testing/recording_prompter.h"
+#include "gui/widgets/lifetime_dialog.h"
+#include "platform/platform.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon::gui {
 namespace {
@@ -45,12 +45,12 @@ ServiceSandbox* Service() {
 
 void BM_OkToServiceReply(benchmark::State& state) {
   ServiceSandbox* box = Service();
-  SystemClock clock;
+  std::unique_ptr<Clock> clock = NewClock();
   RecordingPrompter prompter;
   PsuProgramState psu;
   int n = 0;
   for (auto _ : state) {
-    LifetimeDialog dialog(nullptr, kEnglish, box->store(), &clock, &prompter, &psu,
+    LifetimeDialog dialog(nullptr, kEnglish, box->store(), clock.get(), &prompter, &psu,
                           SendPartsChangedOverPipe);
     dialog.show();
     dialog.running_field(kRowCpuFan)->setText(++n % 2 == 0 ? "0" : "1");

@@ -15,11 +15,11 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
-#include "gui/lifetime_dialog.h"
-#include "gui/testing/qt_environment.h"
-#include "gui/testing/recording_prompter.h"
-#include "platform/posix/system_clock.h"
-#include "tests/pipe/service_sandbox.h"
+#include "gui/core/testing/recording_prompter.h"
+#include "gui/widgets/lifetime_dialog.h"
+#include "gui/widgets/testing/qt_environment.h"
+#include "platform/platform.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon::gui {
 namespace {
@@ -58,7 +58,7 @@ class LifetimeSystemTest : public ::testing::Test {
   // Yes). `while_open` runs while the dialog is still on screen after the OK. Returns the
   // dialog's result.
   int ResetCpuFan(const std::function<void(LifetimeDialog*)>& while_open, double* ok_ms) {
-    LifetimeDialog dialog(nullptr, kEnglish, box_.store(), &clock_, &prompter_, &psu_,
+    LifetimeDialog dialog(nullptr, kEnglish, box_.store(), clock_.get(), &prompter_, &psu_,
                           SendPartsChangedOverPipe);
     prompter_.AnswerNext(true);
     OnNextModal([&](QWidget* modal) {
@@ -87,7 +87,7 @@ class LifetimeSystemTest : public ::testing::Test {
   }
 
   ServiceSandbox box_;
-  SystemClock clock_;
+  std::unique_ptr<Clock> clock_ = NewClock();
   RecordingPrompter prompter_;
   PsuProgramState psu_;
 };

@@ -4,14 +4,15 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/pipe.h"
-#include "platform/posix/test_pipe_client.h"
-#include "tests/pipe/service_sandbox.h"
+#include "platform/silent_pipe_client.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {
@@ -157,11 +158,11 @@ TEST_F(PipeSystemTest, SilentClientsHoldUpNoOne) {
   // The worker's pipe exists once its loop is entered, which may be just after the command
   // loop starts.
   ASSERT_TRUE(box_.WaitForTrace("Enter [LimitCheck]Running loop.", 1, kBoundMs)) << box_.Trace();
-  std::vector<int> silent;
+  std::vector<std::unique_ptr<SilentPipeClient>> silent;
   for (const Case& c : cases) {
     for (int i = 0; i < 10; ++i) {
-      silent.push_back(ConnectSilently(c.pipe));
-      ASSERT_GE(silent.back(), 0);
+      silent.push_back(SilentPipeClient::Connect(c.pipe));
+      ASSERT_NE(silent.back(), nullptr);
     }
     // Bounded well past the time ten silent clients once cost (5 s each), so the figure can
     // be measured either way.
@@ -185,7 +186,6 @@ TEST_F(PipeSystemTest, SilentClientsHoldUpNoOne) {
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                          std::chrono::steady_clock::now() - start)
                                          .count()));
-  for (int fd : silent) close(fd);
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
+#include "common/wire/pipe_format.h"
 #include "platform/event.h"
 #include "platform/pipe.h"
-#include "service/worker.h"
-#include "tests/pipe/service_sandbox.h"
+#include "tests/common/service_sandbox.h"
 
 namespace quillon {
 namespace {

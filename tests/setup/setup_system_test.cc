@@ -22,7 +22,8 @@
 #include <vector>
 
 #include "common/settings/schema.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 extern char** environ;
 
@@ -82,9 +83,8 @@ struct Result {
 class SetupSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/setup_system_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    root_ = temp_.path();
     bin_ = root_ + "/opt/quillon/bin/";
     fs::create_directories(bin_);
     fs::create_directories(root_ + "/tmp");
@@ -104,7 +104,6 @@ class SetupSystemTest : public ::testing::Test {
         {"LANG", "C.UTF-8"},
     };
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   // Runs a program of the temporary directory with `args` and the test's environment.
   Result RunProgram(const std::string& name, const std::vector<std::string>& args) {
@@ -142,6 +141,7 @@ class SetupSystemTest : public ::testing::Test {
   std::string StartupEntry() const { return root_ + "/config/autostart/TALVEN StartUp.desktop"; }
   std::string DefaultLog() const { return root_ + "/tmp/TALVENUP.LOG"; }
 
+  TempDir temp_{"setup_system_test."};
   std::string root_;
   std::string bin_;
   std::map<std::string, std::string> env_;
@@ -151,16 +151,16 @@ TEST_F(SetupSystemTest, FreshInstallationFillsTheStoreRegistersTheServiceAndWrit
   const Result r = Setup({"/S"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
 
-  SqliteStore store(env_["QUILLON_REGISTRY"]);
+  auto store = NewStore(env_["QUILLON_REGISTRY"]);
   ValueType type;
   std::string data;
-  ASSERT_EQ(store.GetValue(kRootKey, "V/L", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kRootKey, "V/L", &type, &data), kOk);
   EXPECT_EQ(data, std::string("V5.1 L13-03", 12));  // from the shipped INI
-  ASSERT_EQ(store.GetValue(kLimitKey, "RAID16", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kLimitKey, "RAID16", &type, &data), kOk);
   EXPECT_EQ(data, std::string("\xa8\x66\0\0", 4));  // 26280
-  ASSERT_EQ(store.GetValue(kRootKey, "TempDir", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kRootKey, "TempDir", &type, &data), kOk);
   EXPECT_EQ(data, bin_ + "Temp/" + std::string(1, '\0'));
-  EXPECT_EQ(store.GetValue(kCurrentDisplayItemKey, "ItemNo", &type, &data), kOk);
+  EXPECT_EQ(store->GetValue(kCurrentDisplayItemKey, "ItemNo", &type, &data), kOk);
 
   EXPECT_THAT(ServiceCalls(), ElementsAre("-remove", "-install"));
 
@@ -183,26 +183,26 @@ TEST_F(SetupSystemTest, FreshInstallationFillsTheStoreRegistersTheServiceAndWrit
 TEST_F(SetupSystemTest, ASecondRunKeepsTheOperatorsData) {
   ASSERT_EQ(Setup({"/S"}).exit_code, 0);
   {
-    SqliteStore store(env_["QUILLON_REGISTRY"]);
-    ASSERT_EQ(store.SetValue(kRootKey, "InstallDate", ValueType::kSz,
-                             std::string("2020/01/02 03:04:05", 20)),
+    auto store = NewStore(env_["QUILLON_REGISTRY"]);
+    ASSERT_EQ(store->SetValue(kRootKey, "InstallDate", ValueType::kSz,
+                              std::string("2020/01/02 03:04:05", 20)),
+              kOk);
+    ASSERT_EQ(store->SetValue(kSetupDateKey, "RAIDCount", ValueType::kDword,
+                              std::string("\x02\0\0\0", 4)),
               kOk);
     ASSERT_EQ(
-        store.SetValue(kSetupDateKey, "RAIDCount", ValueType::kDword, std::string("\x02\0\0\0", 4)),
-        kOk);
-    ASSERT_EQ(
-        store.SetValue(kNotifyDoneKey, "UPS", ValueType::kDword, std::string("\x01\0\0\0", 4)),
+        store->SetValue(kNotifyDoneKey, "UPS", ValueType::kDword, std::string("\x01\0\0\0", 4)),
         kOk);
   }
   ASSERT_EQ(Setup({"/S"}).exit_code, 0);
-  SqliteStore store(env_["QUILLON_REGISTRY"]);
+  auto store = NewStore(env_["QUILLON_REGISTRY"]);
   ValueType type;
   std::string data;
-  ASSERT_EQ(store.GetValue(kRootKey, "InstallDate", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kRootKey, "InstallDate", &type, &data), kOk);
   EXPECT_EQ(data, std::string("2020/01/02 03:04:05", 20));
-  ASSERT_EQ(store.GetValue(kSetupDateKey, "RAIDCount", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kSetupDateKey, "RAIDCount", &type, &data), kOk);
   EXPECT_EQ(data, std::string("\x02\0\0\0", 4));
-  ASSERT_EQ(store.GetValue(kNotifyDoneKey, "UPS", &type, &data), kOk);
+  ASSERT_EQ(store->GetValue(kNotifyDoneKey, "UPS", &type, &data), kOk);
   EXPECT_EQ(data, std::string("\0\0\0\0", 4));
   EXPECT_THAT(ServiceCalls(), ElementsAre("-remove", "-install", "-remove", "-install"));
   EXPECT_EQ(Lines(ReadFile(DefaultLog())).size(), 4u);

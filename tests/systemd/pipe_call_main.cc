@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/wire/pipe_format.h"
 #include "platform/pipe.h"
 
 int main(int argc, char** argv) {
@@ -14,15 +15,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: quillon-pipe-call NAME REQUEST\n");
     return 64;
   }
-  char request[24] = {};
+  char request[quillon::kPartsChangedRequestSize] = {};
   std::strncpy(request, argv[2], sizeof request - 1);
   // ORNA_PIPE takes a short text, ORNAPartsChange the 24-byte record.
-  const size_t size =
-      std::strcmp(argv[1], "ORNA_PIPE") == 0 ? std::strlen(request) + 1 : sizeof request;
-  char reply[129] = {};  // a 128-byte record and a terminating zero
+  const size_t size = std::strcmp(argv[1], quillon::kCommandPipeName) == 0
+                          ? std::strlen(request) + 1
+                          : sizeof request;
+  char reply[quillon::kPipeRecordSize + 1] = {};  // a record and a terminating zero
   size_t received = 0;
-  const quillon::Status status =
-      quillon::CallPipeTimed(argv[1], request, size, reply, 128, &received, 10000);
+  const quillon::Status status = quillon::CallPipeTimed(
+      argv[1], request, size, reply, quillon::kPipeRecordSize, &received, 10000);
   if (status == quillon::kOk) std::printf("%s\n", reply);
   if (status != quillon::kOk) std::fprintf(stderr, "quillon-pipe-call: status %u\n", status);
   return status < 256 ? static_cast<int>(status) : 1;

@@ -6,35 +6,26 @@
 #include "common/lifetime/stored_dates.h"
 #include "common/log/event_report.h"
 #include "common/settings/settings.h"
+#include "common/wire/pipe_format.h"
 #include "platform/date_time.h"
 #include "service/messages_dispatch.h"
-#include "service/notifier_port.h"
+#include "service/notifier.h"
 #include "tools/ctl/ctl_internal.h"
 #include "tools/ctl/ctl_texts.h"
 
 namespace quillon::ctl {
 namespace {
 
-constexpr size_t kRequestSize = 24;
-constexpr char kHeared[] = "Heared.";
-
-// The parts-changed request: 23 digits by NotifyIndex ("1" for `index`, when given), then a
-// zero byte.
-std::string Request(int index) {
-  std::string request(kRequestSize, '0');
-  request.back() = '\0';
-  if (index >= 0) request[index] = '1';
-  return request;
-}
-
-// Sends the request and checks the service's "Heared."; the exit status.
+// Sends the parts-changed request that flags `index` (none when -1) and checks the service's
+// "Heared."; the exit status.
 int Notify(CtlContext& c, int index, const std::string& done_message) {
-  const std::string request = Request(index);
+  PartsChangedRequest request = NoPartsChanged();
+  FlagPartChanged(index, &request);
   std::string reply;
   Status status = c.env.send_parts_changed
                       ? c.env.send_parts_changed(request.data(), request.size(), &reply)
                       : kErrorNotFound;
-  if (status == kOk && reply != kHeared) status = kErrorInvalidData;
+  if (status == kOk && reply != kPartsChangedReply) status = kErrorInvalidData;
   if (status != kOk) {
     c.err << FormatStatus(kNoAnswer.In(c.language), static_cast<long>(status)) << "\n";
     return kExitService;
@@ -192,12 +183,12 @@ int Confirm(CtlContext& c, int index) {
 
 int TestNotice(CtlContext& c, int index) {
   const std::string text = kTestNoticeText.In(c.language);
-  const Status logged =
-      ReportLogEvent(c.env.event_log, static_cast<uint32_t>(c.language), kEventSourceName,
-                     kEventSourceName, kEventTypeInformation, kEventTestNotice, text.c_str());
+  const Status logged = ReportLogEvent(
+      c.env.event_log, LanguageOf(static_cast<uint32_t>(c.language)), kEventSourceName,
+      kEventSourceName, kEventTypeInformation, kEventTestNotice, text.c_str());
   LauncherNotifier notifier(c.env.system, c.env.launcher);
   NoticeDispatcher dispatcher(c.env.store, c.env.clock, c.env.event_log, &notifier,
-                              static_cast<uint32_t>(c.language));
+                              LanguageOf(static_cast<uint32_t>(c.language)));
   // Screen texts travel enclosed in double quotes, as one argument.
   const auto screen = dispatcher.ScreenText("\"" + text + "\"", index);
   // Each channel is reported on its own, so the operator sees which one failed.

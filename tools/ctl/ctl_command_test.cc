@@ -10,6 +10,7 @@
 #include "common/settings/schema.h"
 #include "common/settings/settings.h"
 #include "platform/fakes/fake_clock.h"
+#include "platform/fakes/fake_system_info.h"
 #include "platform/fakes/memory_store.h"
 #include "platform/fakes/recorders.h"
 

@@ -1,5 +1,4 @@
 // quillonctl: the operator's command line for Quillon (see docs/quillonctl.md).
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -8,13 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/pipe.h"
-#include "platform/posix/journal_event_log.h"
-#include "platform/posix/posix_process_launcher.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/system_clock.h"
+#include "common/wire/pipe_client.h"
+#include "platform/platform.h"
 #include "platform/store_path.h"
-#include "service/worker.h"
 #include "tools/ctl/ctl_command.h"
 
 namespace {
@@ -23,41 +18,27 @@ namespace {
 constexpr uint32_t kProbeTimeoutMs = 5000;
 // A parts-changed request waits for the check cycle it starts, notices included.
 constexpr uint32_t kPartsChangedTimeoutMs = 60000;
-constexpr size_t kRecordSize = 128;
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::unique_ptr<quillon::Store> store = quillon::OpenSystemStore();
-  quillon::PosixSystemInfo system;
-  quillon::SystemClock clock;
-  quillon::PosixProcessLauncher launcher;
-  quillon::JournalEventLog journal;
+  std::unique_ptr<quillon::SystemInfo> system = quillon::NewSystemInfo();
+  std::unique_ptr<quillon::Clock> clock = quillon::NewClock();
+  std::unique_ptr<quillon::ProcessLauncher> launcher = quillon::NewProcessLauncher();
+  std::unique_ptr<quillon::EventLog> journal = quillon::NewEventLog();
 
   quillon::CtlEnv env;
   env.store = store.get();
-  env.system = &system;
-  env.clock = &clock;
-  env.launcher = &launcher;
-  env.event_log = &journal;
+  env.system = system.get();
+  env.clock = clock.get();
+  env.launcher = launcher.get();
+  env.event_log = journal.get();
   env.store_name = quillon::StorePath();
-  env.probe = []() {
-    // The service's status query "02" (worker 0, query), as the GUI sends it.
-    char request[kRecordSize] = "02";
-    char reply[kRecordSize];
-    size_t received = 0;
-    return quillon::CallPipeTimed(quillon::kCommandPipeName, request, sizeof request, reply,
-                                  sizeof reply, &received, kProbeTimeoutMs);
-  };
+  env.probe = []() { return quillon::ProbeService(kProbeTimeoutMs); };
   env.send_parts_changed = [](const char* request, size_t size, std::string* text) {
-    char reply[kRecordSize] = {};
-    size_t received = 0;
-    const quillon::Status status =
-        quillon::CallPipeTimed(quillon::kPartsChangePipeName, request, size, reply, sizeof reply,
-                               &received, kPartsChangedTimeoutMs);
-    if (status == quillon::kOk) *text = std::string(reply, strnlen(reply, received));
-    return status;
+    return quillon::SendPartsChanged(request, size, kPartsChangedTimeoutMs, text);
   };
   env.read_file = [](const std::string& path) {
     std::ifstream in(path);

@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "platform/event.h"
-#include "platform/posix/posix_process_launcher.h"
+#include "platform/platform.h"
+#include "platform/posix/native_waitable.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon::notifier {
 namespace {
@@ -45,8 +47,8 @@ TEST(NoticeTest, BothFormsAndSplitTexts) {
 class StandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/quillon-notify-XXXXXX";
-    dir_ = mkdtemp(tmpl);
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
@@ -55,7 +57,6 @@ class StandInTest : public ::testing::Test {
     unsetenv("QUILLON_NOTIFY_TTYS");
     unsetenv("QUILLON_NOTIFY_LOG");
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    std::filesystem::remove_all(dir_);
   }
   std::string Slurp(const std::string& path) {
     std::ifstream in(path);
@@ -65,10 +66,11 @@ class StandInTest : public ::testing::Test {
   }
   uint32_t RunStandIn(const std::string& args) {
     uint32_t code = 99;
-    PosixProcessLauncher launcher;
-    EXPECT_EQ(launcher.Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
+    std::unique_ptr<ProcessLauncher> launcher = NewProcessLauncher();
+    EXPECT_EQ(launcher->Run("\"" TALVENMS_PATH "\" " + args, "", &code), kOk);
     return code;
   }
+  TempDir temp_{"quillon-notify-"};
   std::string dir_;
 };
 
@@ -92,7 +94,7 @@ TEST_F(StandInTest, WritesToEveryListedTerminalAndTheLog) {
   EXPECT_EQ(Slurp(file), expected);
   EXPECT_EQ(Slurp(dir_ + "/notify.log"), expected);
   // The terminal gets the same text (its line discipline may add carriage returns).
-  ASSERT_EQ(WaitOne(master, kBoundMs), 0);
+  ASSERT_EQ(WaitOne(NativeWaitable::FromFd(master), kBoundMs), 0);
   char buf[512];
   ssize_t n = read(master, buf, sizeof buf);
   ASSERT_GT(n, 0);
@@ -132,7 +134,7 @@ TEST_F(StandInTest, DesktopNotificationOnTheSessionBus) {
     _exit(127);
   }
   close(fds[1]);
-  ASSERT_EQ(WaitOne(fds[0], kBoundMs), 0);
+  ASSERT_EQ(WaitOne(NativeWaitable::FromFd(fds[0]), kBoundMs), 0);
   char addr[512] = {};
   ssize_t n = read(fds[0], addr, sizeof addr - 1);
   ASSERT_GT(n, 0);
@@ -157,7 +159,7 @@ TEST_F(StandInTest, DesktopNotificationOnTheSessionBus) {
     // Serve until the stand-in has been answered, with a bounded wait per round.
     while (!done.IsSet()) {
       if (sd_bus_process(bus, nullptr) > 0) continue;
-      Waitable objects[] = {sd_bus_get_fd(bus), done.waitable()};
+      Waitable objects[] = {NativeWaitable::FromFd(sd_bus_get_fd(bus)), done.waitable()};
       WaitAny(objects, kBoundMs);
     }
   });

@@ -10,7 +10,8 @@
 #include "gtest/gtest.h"
 #include "platform/fakes/failing_store.h"
 #include "platform/fakes/memory_store.h"
-#include "platform/posix/sqlite_store.h"
+#include "platform/platform.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -235,15 +236,14 @@ TEST_F(RegCommandTest, DeleteValuesAndKeys) {
 class RegExportTest : public RegCommandTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillon-reg-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
+  TempDir temp_{"quillon-reg-"};
   std::string dir_;
 };
 
@@ -343,36 +343,36 @@ TEST_F(RegExportTest, StoreFailuresNameTheStoreAndTheCause) {
   // The real store on a file that is not a database.
   const std::string path = dir_ + "/registry.db";
   std::ofstream(path, std::ios::binary) << std::string(2048, '\x7f');
-  SqliteStore sqlite(path);
+  auto sqlite = NewStore(path);
   options_.store_name = path;
-  options_.failure_detail = [&sqlite] { return sqlite.LastError(); };
+  options_.failure_detail = [&sqlite] { return sqlite->LastError(); };
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"query", "HKLM\\SOFTWARE"},
                                              {"add", "HKLM\\SOFTWARE", "/v", "x", "/f"},
                                              {"delete", "HKLM\\SOFTWARE", "/f"},
                                              {"export", "HKLM\\SOFTWARE", dir_ + "/x.reg"}}) {
-    ExpectOneLineError(Run(args, &sqlite),
+    ExpectOneLineError(Run(args, sqlite.get()),
                        "The settings store " + path + " is not readable: file is not a database");
   }
 }
 
 TEST_F(RegExportTest, WorksOnTheRealStoreFromTheRootDown) {
-  SqliteStore sqlite(dir_ + "/registry.db");
+  auto sqlite = NewStore(dir_ + "/registry.db");
   ASSERT_EQ(Run({"add", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvath\\TALVEN", "/v", "Language", "/t",
                  "REG_DWORD", "/d", "1"},
-                &sqlite),
+                sqlite.get()),
             0);
-  ASSERT_EQ(Run({"query", "hklm", "/s"}, &sqlite), 0);
+  ASSERT_EQ(Run({"query", "hklm", "/s"}, sqlite.get()), 0);
   EXPECT_EQ(out_.str(),
             "\nHKEY_LOCAL_MACHINE\n"
             "\nHKEY_LOCAL_MACHINE\\SOFTWARE\n"
             "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Morvath\n"
             "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Morvath\\TALVEN\n"
             "    Language    REG_DWORD    0x1\n");
-  ASSERT_EQ(Run({"export", "HKLM", "-"}, &sqlite), 0);
+  ASSERT_EQ(Run({"export", "HKLM", "-"}, sqlite.get()), 0);
   EXPECT_THAT(out_.str(), HasSubstr("[HKEY_LOCAL_MACHINE]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"));
-  ASSERT_EQ(Run({"delete", "HKLM\\software", "/f"}, &sqlite), 0);
-  EXPECT_EQ(sqlite.KeyExists("SOFTWARE\\Morvath\\TALVEN"), kErrorNotFound);
+  ASSERT_EQ(Run({"delete", "HKLM\\software", "/f"}, sqlite.get()), 0);
+  EXPECT_EQ(sqlite->KeyExists("SOFTWARE\\Morvath\\TALVEN"), kErrorNotFound);
 }
 
 TEST_F(RegCommandTest, UsageOnRequest) {

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<quillon::Store> store = quillon::OpenSystemStore();
   quillon::RegOptions options;
   options.store_name = quillon::StorePath();
-  options.failure_detail = [&store]() { return quillon::DescribeStoreFailure(store.get()); };
+  options.failure_detail = [&store]() { return store->LastError(); };
   options.interactive = quillon::OperatorAtTerminal();
   options.in = &std::cin;
   return quillon::RunRegCommand(store.get(), args, std::cout, std::cerr, options);

@@ -10,6 +10,7 @@
 
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -19,11 +20,9 @@ using ::testing::HasSubstr;
 class RegProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillon-reg-main-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(temp_.ok());
+    dir_ = temp_.path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Runs the program with `args` (shell words) on the store `db`, standard input from
   // /dev/null; returns the exit code and fills out_ and err_.
@@ -41,6 +40,7 @@ class RegProgramTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  TempDir temp_{"quillon-reg-main-"};
   std::string dir_, out_, err_;
 };
 

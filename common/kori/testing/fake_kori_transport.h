@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/kori/kori_transport.h"
+#include "platform/kori_transport.h"
 
 namespace quillon {
 
@@ -23,13 +23,9 @@ struct FakeKoriServer {
   };
 
   bool present = true;  // false: Open fails, as with no server on the bus
-  std::string description =
-      "<node><interface name=\"com.morvath.Kori\">"
-      "<method name=\"VCRequest\"/><method name=\"SyncRequest\"/>"
-      "<property name=\"ServerCabinetNumber\" type=\"n\" access=\"read\"/>"
-      "<property name=\"DefaultTimeout\" type=\"u\" access=\"read\"/>"
-      "<property name=\"ServerControlVersion\" type=\"s\" access=\"read\"/>"
-      "</interface></node>";
+  // The members the server offers; a member's identifier is its position here.
+  std::vector<std::string> members = {"VCRequest", "SyncRequest", "ServerCabinetNumber",
+                                      "DefaultTimeout", "ServerControlVersion"};
   int property_fail = 0;  // non-zero: reading ServerCabinetNumber fails
   int16_t property_value = 1;
   int timeout_fail = 0;  // non-zero: reading DefaultTimeout fails
@@ -44,7 +40,8 @@ struct FakeKoriServer {
   int opens = 0;
   int closes = 0;
   int property_reads = 0;
-  uint64_t call_timeout_usec = 0;  // the last SetCallTimeout
+  uint64_t connect_timeout_usec = 0;  // the last SetConnectTimeout
+  uint64_t call_timeout_usec = 0;     // the last SetCallTimeout
   bool open = false;
 };
 
@@ -55,12 +52,23 @@ class FakeKoriTransport : public KoriTransport {
  public:
   explicit FakeKoriTransport(std::shared_ptr<FakeKoriServer> server) : server_(std::move(server)) {}
 
-  int Open(std::string* description) override {
+  void SetConnectTimeout(uint64_t usec) override { server_->connect_timeout_usec = usec; }
+  int Open() override {
     ++server_->opens;
     if (!server_->present) return 2;
     server_->open = true;
-    *description = server_->description;
     return 0;
+  }
+  int LookUpMember(const char* name, int32_t* id) override {
+    if (!server_->open) return 107;
+    const std::vector<std::string>& members = server_->members;
+    for (size_t k = 0; k < members.size(); ++k) {
+      if (members[k] == name) {
+        *id = static_cast<int32_t>(k);
+        return 0;
+      }
+    }
+    return 2;
   }
   int ReadCabinetProperty(int16_t* value) override {
     ++server_->property_reads;

@@ -1,3 +1,0 @@
-#include "gui/app.h"
-
-int main(int argc, char** argv) { return quillon::gui::RunTalvenUi(argc, argv); }
