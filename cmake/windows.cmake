@@ -4,25 +4,28 @@
 # they reach the system through the per-OS factory. Paths relative to the source directory;
 # quillon_test(), quillon_component() and platform/ drop them.
 set(QUILLON_POSIX_BOUND_SOURCES
-  common/kori/dbus_kori_transport.cc
   common/settings/settings_sqlite_test.cc
+  # StorePath names the Linux store file; the Windows programs reach the registry otherwise.
   platform/store_path.cc
+  # The silent pipe client has no Windows backend yet.
   service/command_loop_test.cc
   service/limit_check_worker_test.cc
-  # Needs PipeServer, whose header still holds the Linux descriptors.
-  service/service_host_test.cc
-  # Tests whose helpers make temporary directories and set variables with POSIX calls
-  # (mkdtemp, setenv, fmemopen), until the shared test support covers Windows.
+  # Tests whose helpers set variables or read text with POSIX calls (setenv, fmemopen,
+  # unistd.h), until the shared test support covers Windows.
   common/init/initializer_test.cc
   common/init/setup_ini_test.cc
-  common/kori/kori_client_test.cc
-  service/hardware_init_test.cc
   service/raid_discovery_test.cc
-  service/service_core_test.cc
+  service/talven_service_test.cc
   service/worker_test.cc
   setup/setup_program_test.cc
 )
 list(TRANSFORM QUILLON_POSIX_BOUND_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+
+# The shared temporary directories of the tests (std::filesystem only); the rest of tests/ is
+# the Linux whole-system tests, which the Windows build leaves out.
+if(BUILD_TESTING)
+  add_library(quillon_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/common/temp_dir.cc)
+endif()
 
 # quillon_googletest_from_source(DIR): GoogleTest and GoogleMock built from Debian's
 # `googletest` sources (no Windows binaries of it exist there); they define the GTest::

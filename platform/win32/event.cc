@@ -4,28 +4,28 @@
 
 #include <vector>
 
-#include "platform/win32/handle_waitable.h"
+#include "platform/win32/native_waitable.h"
 
 namespace quillon {
 
-Event::Event() : fd_(WaitableFromHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))) {}
+Event::Event() : handle_(NativeWaitable::FromHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))) {}
 
 Event::~Event() {
-  if (valid()) CloseHandle(HandleFromWaitable(fd_));
+  if (valid()) CloseHandle(NativeWaitable::Handle(handle_));
 }
 
 Status Event::Set() {
   if (!valid()) return kErrorInvalidHandle;
-  return SetEvent(HandleFromWaitable(fd_)) ? kOk : GetLastError();
+  return SetEvent(NativeWaitable::Handle(handle_)) ? kOk : GetLastError();
 }
 
 Status Event::Reset() {
   if (!valid()) return kErrorInvalidHandle;
-  return ResetEvent(HandleFromWaitable(fd_)) ? kOk : GetLastError();
+  return ResetEvent(NativeWaitable::Handle(handle_)) ? kOk : GetLastError();
 }
 
 bool Event::IsSet() const {
-  return valid() && WaitForSingleObject(HandleFromWaitable(fd_), 0) == WAIT_OBJECT_0;
+  return valid() && WaitForSingleObject(NativeWaitable::Handle(handle_), 0) == WAIT_OBJECT_0;
 }
 
 int WaitAny(std::span<const Waitable> objects, uint32_t timeout_ms) {
@@ -34,7 +34,7 @@ int WaitAny(std::span<const Waitable> objects, uint32_t timeout_ms) {
   handles.reserve(objects.size());
   for (Waitable w : objects) {
     if (w == kInvalidWaitable) return kWaitFailed;
-    handles.push_back(HandleFromWaitable(w));
+    handles.push_back(NativeWaitable::Handle(w));
   }
   // WaitForMultipleObjects reports the lowest signalled index, the order WaitAny promises; a
   // manual-reset event stays signalled after the wait.

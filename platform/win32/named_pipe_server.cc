@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/handle_waitable.h"
+#include "platform/win32/native_waitable.h"
 #include "platform/win32/wide_text.h"
 
 namespace quillon {
@@ -84,6 +84,11 @@ std::unique_ptr<NamedPipeServer> NamedPipeServer::Create(const std::string& name
   return server;
 }
 
+std::unique_ptr<PipeServer> PipeServer::Create(const std::string& name, Status* status,
+                                               uint32_t request_timeout_ms) {
+  return NamedPipeServer::Create(name, status, request_timeout_ms);
+}
+
 NamedPipeServer::NamedPipeServer(std::string path, HANDLE pipe, HANDLE connect_event,
                                  HANDLE io_event, uint32_t request_timeout_ms)
     : path_(std::move(path)),
@@ -104,7 +109,9 @@ NamedPipeServer::~NamedPipeServer() {
   CloseHandle(io_event_);
 }
 
-Waitable NamedPipeServer::ready_waitable() const { return WaitableFromHandle(connect_event_); }
+Waitable NamedPipeServer::ready_waitable() const {
+  return NativeWaitable::FromHandle(connect_event_);
+}
 
 Status NamedPipeServer::Listen() {
   connect_ov_ = OVERLAPPED{};
@@ -171,7 +178,7 @@ Status NamedPipeServer::Transfer(bool write, void* buffer, size_t size, const Ev
   if (error == ERROR_IO_PENDING) {
     HANDLE handles[2] = {io_event_, nullptr};
     DWORD count = 1;
-    if (abort && abort->valid()) handles[count++] = HandleFromWaitable(abort->waitable());
+    if (abort && abort->valid()) handles[count++] = NativeWaitable::Handle(abort->waitable());
     DWORD r = WaitForMultipleObjects(count, handles, FALSE,
                                      wait_ms == kWaitInfinite ? INFINITE : wait_ms);
     if (r != WAIT_OBJECT_0) {
@@ -241,7 +248,10 @@ void NamedPipeServer::Disconnect() {
   Listen();
 }
 
-Status CallWin32Pipe(const std::string& name, const void* request, size_t size, void* reply,
+// The pipe is opened here, waiting while it is busy with another client (the system's one-call
+// client gives up at once under some loads, so the wait is done here), and the request and reply
+// go in one transaction.
+Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
                      size_t reply_size, size_t* received, uint32_t timeout_ms) {
   if (received) *received = 0;
   const bool timed = timeout_ms != kWaitInfinite;
@@ -292,6 +302,11 @@ Status CallWin32Pipe(const std::string& name, const void* request, size_t size, 
   }
   CloseHandle(pipe);
   return status;
+}
+
+Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
+                size_t reply_size, size_t* received) {
+  return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
 }
 
 }  // namespace quillon

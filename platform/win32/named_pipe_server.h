@@ -17,11 +17,12 @@ namespace quillon {
 // The server end of a named pipe on Windows: \\.\pipe\NAME in message mode, one instance,
 // overlapped, with the PipeServer contract of platform/pipe.h. The pipe's ready event is
 // signalled by the pending overlapped connect when a client arrives; Accept takes that client.
-// Local clients of SYSTEM and the Administrators group may connect; remote clients are refused.
+// PipeServer::Create makes one. Local clients of SYSTEM and the Administrators group may connect;
+// remote clients are refused.
 //
 // Not thread-safe: one thread owns the server. Destroying it closes the pipe, so a client
 // still waiting fails.
-class NamedPipeServer {
+class NamedPipeServer final : public PipeServer {
  public:
   // Creates \\.\pipe\`name` and starts waiting for a client. On failure returns null and
   // stores in *status (when given): kErrorPipeBusy when another server holds the name, or the
@@ -29,19 +30,17 @@ class NamedPipeServer {
   static std::unique_ptr<NamedPipeServer> Create(
       const std::string& name, Status* status, uint32_t request_timeout_ms = kPipeRequestTimeoutMs);
 
-  ~NamedPipeServer();
-  NamedPipeServer(const NamedPipeServer&) = delete;
-  NamedPipeServer& operator=(const NamedPipeServer&) = delete;
+  ~NamedPipeServer() override;
 
   // Signalled while a client has connected and not yet been accepted.
-  Waitable ready_waitable() const;
+  Waitable ready_waitable() const override;
 
   // Without blocking, makes the client that has connected the current connection. 0 on
   // success; kErrorTimeout when no client has connected; kErrorPipeBusy when one is connected
   // already; another status when the connect failed (a new one has been started then).
-  Status Accept();
+  Status Accept() override;
 
-  bool connected() const { return connected_; }
+  bool connected() const override { return connected_; }
 
   // Reads the current client's next message as PipeServer::Read does: kErrorMoreData when it
   // was cut to `size` (the rest is read and dropped), kErrorReadFault for a 0-byte message or
@@ -49,19 +48,19 @@ class NamedPipeServer {
   // ran out, kErrorInvalidFunction when `abort` was signalled, kErrorInvalidHandle when no
   // client is connected.
   Status Read(void* buffer, size_t size, size_t* received, const Event* abort = nullptr,
-              uint32_t timeout_ms = kWaitInfinite);
+              uint32_t timeout_ms = kWaitInfinite) override;
 
   // Sends one message. 0, kErrorInvalidHandle without a client, kErrorWriteFault when the
   // client has gone or has not taken the message within kPipeRequestTimeoutMs.
-  Status Write(const void* data, size_t size);
+  Status Write(const void* data, size_t size) override;
 
   // After a reply, waits (up to kPipeRequestTimeoutMs) until the client has closed its end,
   // so that it has read the reply; then ends the connection and starts waiting for the next client.
   // Nothing happens when none is connected.
-  void Disconnect();
+  void Disconnect() override;
 
   // "\\.\pipe\NAME".
-  const std::string& path() const { return path_; }
+  const std::string& path() const override { return path_; }
 
  private:
   NamedPipeServer(std::string path, HANDLE pipe, HANDLE connect_event, HANDLE io_event,
@@ -88,15 +87,6 @@ class NamedPipeServer {
   uint32_t request_timeout_ms_;
   std::chrono::steady_clock::time_point request_deadline_{};
 };
-
-// The one-shot client over \\.\pipe\NAME, as CallPipeTimed promises: opens the pipe, waiting
-// while it is busy with another client (the system's call for this gives up at once under
-// some loads, so the wait is done here), sends `request` and receives one reply in one
-// transaction. 0; kErrorNotFound without a server; kErrorAccessDenied; kErrorMoreData
-// (reply cut to reply_size); kErrorReadFault when the server replied with 0 bytes or closed;
-// kErrorTimeout after timeout_ms (kWaitInfinite: none). Thread-safe.
-Status CallWin32Pipe(const std::string& name, const void* request, size_t size, void* reply,
-                     size_t reply_size, size_t* received, uint32_t timeout_ms);
 
 }  // namespace quillon
 

@@ -66,7 +66,7 @@ TEST(NamedPipeServerTest, ServesManyConcurrentClientsWhoWaitForTheOneInstance) {
       char reply[128];
       size_t n = 0;
       Status s =
-          CallWin32Pipe(name, request.data(), request.size(), reply, sizeof reply, &n, 60000);
+          CallPipeTimed(name, request.data(), request.size(), reply, sizeof reply, &n, 60000);
       if (s == kOk && std::string(reply, n) == "ok:" + request) ++good;
     });
   }
@@ -85,7 +85,7 @@ TEST(NamedPipeServerTest, NameHeldOnceAndMissingServerIsNotFound) {
 
   char reply[8];
   size_t n = 99;
-  EXPECT_EQ(CallWin32Pipe(name, "x", 1, reply, sizeof reply, &n, 5000), kErrorNotFound);
+  EXPECT_EQ(CallPipeTimed(name, "x", 1, reply, sizeof reply, &n, 5000), kErrorNotFound);
   EXPECT_EQ(n, 0u);
 }
 
@@ -98,7 +98,7 @@ TEST(NamedPipeServerTest, EmptyRequestIsAFailedReadAndAnUnansweredCallFails) {
   std::thread client([&] {
     char reply[8];
     size_t n;
-    call = CallWin32Pipe(name, "", 0, reply, sizeof reply, &n, 60000);
+    call = CallPipeTimed(name, "", 0, reply, sizeof reply, &n, 60000);
   });
   ASSERT_EQ(WaitOne(server->ready_waitable(), 60000), 0);
   ASSERT_EQ(server->Accept(), kOk);
@@ -122,7 +122,7 @@ TEST(NamedPipeServerTest, LongMessagesAreCutBothWays) {
   std::string reply_start;
   std::thread client([&] {
     char reply[4];
-    call = CallWin32Pipe(name, request.data(), request.size(), reply, sizeof reply, &got, 60000);
+    call = CallPipeTimed(name, request.data(), request.size(), reply, sizeof reply, &got, 60000);
     reply_start.assign(reply, sizeof reply);
   });
   ASSERT_EQ(WaitOne(server->ready_waitable(), 60000), 0);

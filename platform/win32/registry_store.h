@@ -40,7 +40,7 @@ class RegistryStore : public Store {
   Status CheckUsable(std::string* reason) override;
 
   // A one-line English text of the latest failure, empty after a success. Thread-safe.
-  std::string LastError();
+  std::string LastError() override;
 
  private:
   // The full path below HKEY_LOCAL_MACHINE for a key path of the store.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/handle_waitable.h"
+#include "platform/win32/native_waitable.h"
 #include "platform/win32/wide_text.h"
 
 namespace quillon {
@@ -90,7 +90,7 @@ Status Win32ProcessLauncher::RunUntil(std::string_view command_line,
   Status status = Launch(command_line, working_directory, &s);
   if (status != kOk) return status;
   if (stop != kInvalidWaitable) {
-    HANDLE handles[2] = {s.process, HandleFromWaitable(stop)};
+    HANDLE handles[2] = {s.process, NativeWaitable::Handle(stop)};
     DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
     if (r == WAIT_OBJECT_0 + 1) {
       if (s.job) {

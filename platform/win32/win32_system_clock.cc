@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/handle_waitable.h"
+#include "platform/win32/native_waitable.h"
 
 namespace quillon {
 
@@ -19,7 +19,7 @@ bool Win32SystemClock::Pause(uint32_t milliseconds, Waitable stop) {
     ::Sleep(milliseconds);
     return true;
   }
-  return WaitForSingleObject(HandleFromWaitable(stop), milliseconds) == WAIT_TIMEOUT;
+  return WaitForSingleObject(NativeWaitable::Handle(stop), milliseconds) == WAIT_TIMEOUT;
 }
 
 }  // namespace quillon
