@@ -1,5 +1,9 @@
 # The Windows build (the `windows` preset, cross-compiled with MinGW-w64, tests under Wine).
 
+# GCC 12 at -O3 reports a false overlap of std::string's own copies inside libstdc++
+# (char_traits::copy, GCC bug 105329); the Linux presets do not optimise that far.
+add_compile_options(-Wno-restrict)
+
 # Sources that still name the Linux backend or its calls, left out of the Windows build until
 # they reach the system through the per-OS factory. Paths relative to the source directory;
 # quillon_test(), quillon_component() and platform/ drop them.
@@ -14,6 +18,7 @@ set(QUILLON_POSIX_BOUND_SOURCES
   # unistd.h), until the shared test support covers Windows.
   common/init/initializer_test.cc
   common/init/setup_ini_test.cc
+  common/wire/pipe_client_test.cc
   service/raid_discovery_test.cc
   service/talven_service_test.cc
   service/worker_test.cc
