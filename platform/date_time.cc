@@ -35,11 +35,10 @@ const int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
 }  // namespace
 
 double ToDayCount(const LocalDateTime& t) {
-  const int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month),
-                                     static_cast<unsigned>(t.day)) -
-                       kEpochOffset;
-  const double ms_of_day =
-      ((t.hour * 60.0 + t.minute) * 60.0 + t.second) * 1000.0 + t.millisecond;
+  const int64_t days =
+      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
+      kEpochOffset;
+  const double ms_of_day = ((t.hour * 60.0 + t.minute) * 60.0 + t.second) * 1000.0 + t.millisecond;
   return static_cast<double>(days) + ms_of_day / 86400000.0;
 }
 

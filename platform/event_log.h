@@ -15,12 +15,12 @@ inline constexpr uint16_t kEventTypeInformation = 4;
 
 // One entry for the system log.
 struct EventRecord {
-  std::string source;    // "TALVEN"
-  uint32_t event_id = 0; // for example 0x400203E8
+  std::string source;     // "TALVEN"
+  uint32_t event_id = 0;  // for example 0x400203E8
   uint16_t type = kEventTypeInformation;
-  std::string string1;   // the two insertion strings
+  std::string string1;  // the two insertion strings
   std::string string2;
-  std::string message;   // the message-table text with the strings inserted, in the language
+  std::string message;  // the message-table text with the strings inserted, in the language
 };
 
 // The system log (the journal on Linux). Thread-safe.
