@@ -83,10 +83,14 @@ TEST(WorkerTest, AStartWithoutAThreadIsTracedAsTheSystemSpellsIt) {
   auto stop = std::make_shared<Event>();
   table.SetStopEvent(0, stop);
   table.SetWorker(0, std::make_shared<WaitingWorker>(&f.trace, stop));
-  table.set_thread_maker([](std::shared_ptr<Worker>) { return std::unique_ptr<WorkerThread>(); });
+  // The maker's signature takes the worker by value, as WorkerThread::CreateSuspended does.
+  table.set_thread_maker(
+      [](std::shared_ptr<Worker>) {  // NOLINT(performance-unnecessary-value-param)
+        return std::unique_ptr<WorkerThread>();
+      });
 
-  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kCommand), 0);
-  EXPECT_EQ(table.StartWorker(0, WorkerTable::Origin::kServiceStart), 0);
+  EXPECT_FALSE(table.StartWorker(0, WorkerTable::Origin::kCommand));
+  EXPECT_FALSE(table.StartWorker(0, WorkerTable::Origin::kServiceStart));
   EXPECT_EQ(f.sink.messages(),
             (std::vector<std::string>{"CreateHandle 1/1 faled.", "CreateHandle 1/1 failed."}));
   EXPECT_FALSE(table.thread_recorded(0));

@@ -81,7 +81,7 @@ class SetupProgramTest : public ::testing::Test {
     env_.errors = &errors_;
   }
 
-  int Run(std::vector<std::string> args) { return RunSetup(args, env_); }
+  int Run(const std::vector<std::string>& args) { return RunSetup(args, env_); }
   std::string DefaultLog() const { return root_ + "/tmp/TALVENUP.LOG"; }
   std::vector<std::string> CommandLines() {
     std::vector<std::string> out;

@@ -36,6 +36,7 @@ class ColourEdit : public QLineEdit {
 
  signals:
   // A help button (kDateHelpButton or kRunningHelpButton) was shown (true) or hidden (false).
+  // NOLINTNEXTLINE(readability-identifier-naming): Qt names its signals in camelCase.
   void helpButtonChanged(int button, bool shown);
 
  protected:

@@ -29,8 +29,10 @@ class PrivateBusTest : public ::testing::Test {
     if (bus_ == nullptr) GTEST_SKIP() << bus_error_;
   }
 
+  // NOLINTBEGIN(readability-identifier-naming): the suite's shared bus, a data member.
   static inline PrivateSystemBus* bus_ = nullptr;
   static inline std::string bus_error_;
+  // NOLINTEND(readability-identifier-naming)
 };
 
 }  // namespace quillon::testing
