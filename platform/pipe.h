@@ -91,13 +91,13 @@ class PipeServer {
 // kErrorMoreData when the reply was longer than reply_size (the first reply_size bytes are
 // stored); kErrorReadFault when the server closed without replying; kErrorTimeout. Waits
 // without a time limit. Thread-safe.
-Status CallNamedPipe(const std::string& name, const void* request, size_t size, void* reply,
-                     size_t reply_size, size_t* received);
+Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
+                size_t reply_size, size_t* received);
 
-// As CallNamedPipe, but gives up with kErrorTimeout when the whole exchange has taken more
+// As CallPipe, but gives up with kErrorTimeout when the whole exchange has taken more
 // than timeout_ms milliseconds (kWaitInfinite: no limit).
-Status CallNamedPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
-                          size_t reply_size, size_t* received, uint32_t timeout_ms);
+Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
+                     size_t reply_size, size_t* received, uint32_t timeout_ms);
 
 }  // namespace quillon
 

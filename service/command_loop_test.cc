@@ -114,8 +114,8 @@ TEST_F(CommandLoopTest, RunServesThePipeUntilStoppedAndStopsTheWorker) {
   auto call = [](const std::string& text, std::string* reply_text) {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply,
-                                  sizeof reply, &got, kTestBoundMs);
+    Status s = CallPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply, sizeof reply,
+                             &got, kTestBoundMs);
     *reply_text = reply;
     return s == kOk ? got : 0;
   };
@@ -146,8 +146,7 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   char reply[kPipeRecordSize + 1] = {};
   size_t got = 0;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(CallNamedPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs),
-            kOk);
+  ASSERT_EQ(CallPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs), kOk);
   std::printf("\"02\" behind 16 silent clients answered after %lld ms\n",
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                          std::chrono::steady_clock::now() - start)

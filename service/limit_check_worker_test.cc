@@ -81,8 +81,8 @@ class LimitCheckWorkerTest : public ::testing::Test {
   std::string Send(const std::string& message) {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed(kPartsChangePipeName, message.data(), message.size(), reply,
-                                  sizeof reply, &got, kTestBoundMs);
+    Status s = CallPipeTimed(kPartsChangePipeName, message.data(), message.size(), reply,
+                             sizeof reply, &got, kTestBoundMs);
     return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
   }
 

@@ -58,14 +58,14 @@ void BM_PartsChangedRoundTrip(benchmark::State& state) {
   char reply[kPipeRecordSize];
   size_t got = 0;
   // The first call also waits for the worker's pipe to appear.
-  while (CallNamedPipe(kPartsChangePipeName, request.data(), request.size(), reply, sizeof reply,
-                       &got) != kOk) {
+  while (CallPipe(kPartsChangePipeName, request.data(), request.size(), reply, sizeof reply,
+                  &got) != kOk) {
   }
   std::vector<double> us;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    Status s = CallNamedPipe(kPartsChangePipeName, request.data(), request.size(), reply,
-                             sizeof reply, &got);
+    Status s =
+        CallPipe(kPartsChangePipeName, request.data(), request.size(), reply, sizeof reply, &got);
     auto end = std::chrono::steady_clock::now();
     if (s != kOk || got != kPipeRecordSize) state.SkipWithError("call failed");
     us.push_back(std::chrono::duration<double, std::micro>(end - start).count());

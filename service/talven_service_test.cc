@@ -56,8 +56,8 @@ class TalvenServiceTest : public ::testing::Test {
   std::string Call(const std::string& text) {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply,
-                                  sizeof reply, &got, kTestBoundMs);
+    Status s = CallPipeTimed(kCommandPipeName, text.c_str(), text.size() + 1, reply, sizeof reply,
+                             &got, kTestBoundMs);
     return s == kOk ? std::string(reply) : "fail " + std::to_string(s);
   }
 

@@ -12,16 +12,16 @@ Status ProbeService(uint32_t timeout_ms) {
   std::memcpy(request, kStatusQueryRequest, sizeof kStatusQueryRequest);
   char reply[kPipeRecordSize];
   size_t received = 0;
-  return CallNamedPipeTimed(kCommandPipeName, request, sizeof request, reply, sizeof reply,
-                            &received, timeout_ms);
+  return CallPipeTimed(kCommandPipeName, request, sizeof request, reply, sizeof reply, &received,
+                       timeout_ms);
 }
 
 Status SendPartsChanged(const char* request, size_t size, uint32_t timeout_ms,
                         std::string* reply_text) {
   char reply[kPipeRecordSize] = {};
   size_t received = 0;
-  const Status status = CallNamedPipeTimed(kPartsChangePipeName, request, size, reply, sizeof reply,
-                                           &received, timeout_ms);
+  const Status status = CallPipeTimed(kPartsChangePipeName, request, size, reply, sizeof reply,
+                                      &received, timeout_ms);
   if (status == kOk && reply_text != nullptr)
     *reply_text = std::string(reply, strnlen(reply, received));
   return status;

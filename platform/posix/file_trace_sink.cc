@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/posix/system_clock.h"
+#include "platform/trace_line.h"
 
 namespace quillon {
 namespace {
@@ -67,14 +68,7 @@ FileTraceSink::~FileTraceSink() = default;
 
 std::string FileTraceSink::FormatLine(const LocalDateTime& now, long pid, long tid,
                                       std::string_view message) {
-  char stamp[64];
-  std::snprintf(stamp, sizeof(stamp), "%04d/%02d/%02d %02d:%02d:%02d.%03d [%ld:%ld] ", now.year,
-                now.month, now.day, now.hour, now.minute, now.second, now.millisecond, pid, tid);
-  std::string line(stamp);
-  line.reserve(line.size() + message.size() + 1);
-  for (char c : message) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
-  line.push_back('\n');
-  return line;
+  return FormatTraceLine(now, pid, tid, message);
 }
 
 int FileTraceSink::Append(std::string_view path_view, std::string_view message) {

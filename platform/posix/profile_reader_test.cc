@@ -1,4 +1,4 @@
-#include "platform/posix/profile_reader.h"
+#include "platform/profile_reader.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -314,8 +314,8 @@ void SeqpacketPipeServer::Disconnect() {
   }
 }
 
-Status CallNamedPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
-                          size_t reply_size, size_t* received, uint32_t timeout_ms) {
+Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
+                     size_t reply_size, size_t* received, uint32_t timeout_ms) {
   size_t dummy;
   if (received == nullptr) received = &dummy;
   *received = 0;
@@ -353,9 +353,9 @@ Status CallNamedPipeTimed(const std::string& name, const void* request, size_t s
   return status;
 }
 
-Status CallNamedPipe(const std::string& name, const void* request, size_t size, void* reply,
-                     size_t reply_size, size_t* received) {
-  return CallNamedPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
+Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
+                size_t reply_size, size_t* received) {
+  return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
 }
 
 }  // namespace quillon

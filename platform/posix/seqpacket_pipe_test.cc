@@ -72,15 +72,14 @@ TEST(PipeTest, OneRoundTripWithModeAndCleanup) {
   auto served = std::async(std::launch::async, [&] { return ServeOne(server.get(), "Heared."); });
   char reply[128] = {};
   size_t got = 0;
-  EXPECT_EQ(CallNamedPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound), kOk);
+  EXPECT_EQ(CallPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound), kOk);
   EXPECT_EQ(served.get(), std::string("02", 3));
   EXPECT_EQ(std::string(reply, got), "Heared.");
 
   std::string path = server->path();
   server.reset();
   EXPECT_NE(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(CallNamedPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound),
-            kErrorNotFound);
+  EXPECT_EQ(CallPipeTimed("ORNA_PIPE", "02", 3, reply, sizeof reply, &got, kBound), kErrorNotFound);
 }
 
 TEST(PipeTest, SecondServerIsRefusedAndStaleFileReplaced) {
@@ -107,7 +106,7 @@ TEST(PipeTest, EmptyAndOversizedMessages) {
   auto served = std::async(std::launch::async, [&] { return ServeOne(server.get(), "ok"); });
   char reply[4] = {};
   size_t got = 0;
-  EXPECT_EQ(CallNamedPipeTimed("P", "", 0, reply, sizeof reply, &got, kBound), kOk);
+  EXPECT_EQ(CallPipeTimed("P", "", 0, reply, sizeof reply, &got, kBound), kOk);
   EXPECT_EQ(served.get(), "<read 30>");
   EXPECT_EQ(std::string(reply, got), "ok");
 }
@@ -129,7 +128,7 @@ TEST(PipeTest, LongRequestAndLongReplyAreCut) {
   std::string big(300, 'x');
   char reply[128];
   size_t got = 0;
-  EXPECT_EQ(CallNamedPipeTimed("P", big.data(), big.size(), reply, sizeof reply, &got, kBound),
+  EXPECT_EQ(CallPipeTimed("P", big.data(), big.size(), reply, sizeof reply, &got, kBound),
             kErrorMoreData);
   EXPECT_EQ(got, sizeof reply);
   EXPECT_EQ(served.get(), std::to_string(kErrorMoreData) + "/128");
@@ -142,7 +141,7 @@ TEST(PipeTest, BusyServerKeepsClientsQueuedAndServesInTurn) {
   auto call = [](const char* text) {
     char reply[16] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed("P", text, strlen(text), reply, sizeof reply, &got, kBound);
+    Status s = CallPipeTimed("P", text, strlen(text), reply, sizeof reply, &got, kBound);
     return s == kOk ? std::string(reply, got) : "fail " + std::to_string(s);
   };
   auto a = std::async(std::launch::async, call, "a");
@@ -227,7 +226,7 @@ TEST(PipeTest, SilentClientsDoNotHoldUpAWellFormedRequest) {
   auto call = std::async(std::launch::async, [] {
     char reply[129] = {};
     size_t got = 0;
-    Status s = CallNamedPipeTimed("P", "02", 3, reply, sizeof reply, &got, kBound);
+    Status s = CallPipeTimed("P", "02", 3, reply, sizeof reply, &got, kBound);
     return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
   });
   EXPECT_EQ(ServeUntil(server.get(), std::string("02", 3)),

@@ -12,6 +12,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/operator_group.h"
+#include "platform/store_key_path.h"
 
 namespace quillon {
 namespace {

@@ -204,8 +204,7 @@ std::string ServiceSandbox::Call(const std::string& name, const std::string& req
                                  size_t* reply_size) {
   char reply[512] = {};
   size_t got = 0;
-  Status s =
-      CallNamedPipeTimed(name, request.data(), request.size(), reply, sizeof reply, &got, 10000);
+  Status s = CallPipeTimed(name, request.data(), request.size(), reply, sizeof reply, &got, 10000);
   if (reply_size != nullptr) *reply_size = got;
   return s == kOk ? std::string(reply, strnlen(reply, got)) : "fail " + std::to_string(s);
 }

@@ -34,8 +34,8 @@ std::string PartsChanged(const std::string& flags, uint32_t timeout_ms) {
   const std::string request = Z(flags);
   char reply[512] = {};
   size_t got = 0;
-  Status s = CallNamedPipeTimed(kPartsChangePipeName, request.data(), request.size(), reply,
-                                sizeof reply, &got, timeout_ms);
+  Status s = CallPipeTimed(kPartsChangePipeName, request.data(), request.size(), reply,
+                           sizeof reply, &got, timeout_ms);
   return s == kOk ? std::string(reply, strnlen(reply, got)) : "fail " + std::to_string(s);
 }
 

@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
                           : sizeof request;
   char reply[quillon::kPipeRecordSize + 1] = {};  // a record and a terminating zero
   size_t received = 0;
-  const quillon::Status status = quillon::CallNamedPipeTimed(
-      argv[1], request, size, reply, quillon::kPipeRecordSize, &received, 10000);
+  const quillon::Status status = quillon::CallPipeTimed(argv[1], request, size, reply,
+                                                        quillon::kPipeRecordSize, &received, 10000);
   if (status == quillon::kOk) std::printf("%s\n", reply);
   if (status != quillon::kOk) std::fprintf(stderr, "quillon-pipe-call: status %u\n", status);
   return status < 256 ? static_cast<int>(status) : 1;

@@ -1,5 +1,5 @@
-#ifndef QUILLON_PLATFORM_POSIX_PROFILE_READER_H_
-#define QUILLON_PLATFORM_POSIX_PROFILE_READER_H_
+#ifndef QUILLON_PLATFORM_PROFILE_READER_H_
+#define QUILLON_PLATFORM_PROFILE_READER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -28,9 +28,10 @@ uint32_t ParseProfileInt(std::string_view value);
 std::string CutProfileText(std::string_view value, size_t buffer_size, bool unquote);
 
 // Reads a whole file into `*contents`. false when it cannot be opened or read (a directory,
-// a missing file, no permission); `*contents` is then empty.
+// a missing file, no permission); `*contents` is then empty. The one piece with OS calls,
+// defined by each backend.
 bool ReadWholeFile(const std::string& path, std::string* contents);
 
 }  // namespace quillon
 
-#endif  // QUILLON_PLATFORM_POSIX_PROFILE_READER_H_
+#endif  // QUILLON_PLATFORM_PROFILE_READER_H_

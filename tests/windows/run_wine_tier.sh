@@ -1,0 +1,55 @@
+#!/bin/bash
+# The Windows tier: cross-builds the `windows` preset with MinGW-w64 and runs every unit-test
+# program it makes under Wine, in a private Wine prefix made afresh in a temporary directory.
+# Prints one line per program and the totals; exits non-zero when a build or a test fails.
+#   tests/windows/run_wine_tier.sh [--no-build]
+set -u
+cd "$(dirname "$0")/../.."
+root=$PWD
+build=$root/build/windows
+
+if [ "${1:-}" != "--no-build" ]; then
+  [ -f /work/quillon-env.sh ] && . /work/quillon-env.sh
+  start=$SECONDS
+  cmake --preset windows >/dev/null || exit 1
+  nice cmake --build --preset windows -- -j2 || exit 1
+  echo "windows build: $((SECONDS - start)) s"
+fi
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillon-wine.XXXXXX")
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+start=$SECONDS
+wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 1; }
+wineserver -w
+echo "wine prefix: $((SECONDS - start)) s"
+
+start=$SECONDS
+programs=0 passed=0 failed=0 broken=0
+while IFS= read -r exe; do
+  programs=$((programs + 1))
+  log=$prefix/$(basename "$exe").log
+  (cd "$(dirname "$exe")" && wine "$exe" --gtest_brief=1) >"$log" 2>&1
+  rc=$?
+  ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tail -1)
+  bad=$(grep -cE '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/]+ \(' "$log")
+  ok=${ok:-0}
+  passed=$((passed + ok)) failed=$((failed + bad))
+  rel=${exe#"$build"/}
+  if [ "$rc" -ne 0 ]; then
+    [ "$bad" -eq 0 ] && broken=$((broken + 1))
+    echo "FAIL $rel: $ok passed, $bad failed (exit $rc)"
+    grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -20
+  else
+    echo "ok   $rel: $ok passed"
+  fi
+done < <(find "$build" -name '*_test.exe' -not -path '*/googletest/*' | sort)
+echo "wine run: $((SECONDS - start)) s"
+echo "windows tier: $programs programs, $passed tests passed, $failed failed," \
+  "$broken programs ended abnormally"
+[ "$failed" -eq 0 ] && [ "$broken" -eq 0 ]
