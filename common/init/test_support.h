@@ -1,9 +1,6 @@
 #ifndef QUILLON_COMMON_INIT_TEST_SUPPORT_H_
 #define QUILLON_COMMON_INIT_TEST_SUPPORT_H_
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <string>
 

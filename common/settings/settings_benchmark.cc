@@ -2,7 +2,6 @@
 // directory): single DWORD and text reads, a DWORD write, and the bulk read of the lifetime
 // dialog and the check engine.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>

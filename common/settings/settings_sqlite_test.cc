@@ -1,7 +1,6 @@
 // The accessors on the real store: a SQLite database file, written by one store object and
 // read back by a second one on the same file, as the GUI and the service share it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
