@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/dbus_introspection.h"
+#include "platform/posix/dbus_member_table.h"
 #include "platform/posix/native_waitable.h"
 
 namespace quillon {

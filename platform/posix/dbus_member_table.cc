@@ -1,4 +1,4 @@
-#include "platform/posix/dbus_introspection.h"
+#include "platform/posix/dbus_member_table.h"
 
 namespace quillon {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/posix/dbus_introspection.h"
+#include "platform/posix/dbus_member_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view xml(reinterpret_cast<const char*>(data), size);

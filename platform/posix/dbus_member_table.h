@@ -1,5 +1,5 @@
-#ifndef QUILLON_PLATFORM_POSIX_DBUS_INTROSPECTION_H_
-#define QUILLON_PLATFORM_POSIX_DBUS_INTROSPECTION_H_
+#ifndef QUILLON_PLATFORM_POSIX_DBUS_MEMBER_TABLE_H_
+#define QUILLON_PLATFORM_POSIX_DBUS_MEMBER_TABLE_H_
 
 #include <string_view>
 #include <vector>
@@ -15,4 +15,4 @@ std::vector<std::string_view> IntrospectedMembers(std::string_view xml, std::str
 
 }  // namespace quillon
 
-#endif  // QUILLON_PLATFORM_POSIX_DBUS_INTROSPECTION_H_
+#endif  // QUILLON_PLATFORM_POSIX_DBUS_MEMBER_TABLE_H_
