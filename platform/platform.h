@@ -35,7 +35,7 @@ std::unique_ptr<Clock> NewClock();
 // The trace log writer; `clock` (not owned, must outlive the sink) gives the line time stamps.
 std::unique_ptr<TraceSink> NewTraceSink(Clock* clock);
 
-// The system log (the journal on Linux). Null on Windows: not available there yet.
+// The system log (the journal on Linux, the event log on Windows).
 std::unique_ptr<EventLog> NewEventLog();
 
 // Starts programs from a command line.

@@ -3,6 +3,7 @@
 // platform.h says for each.
 #include "platform/platform.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_system_clock.h"
 #include "platform/win32/win32_system_info.h"
@@ -18,7 +19,7 @@ std::unique_ptr<TraceSink> NewTraceSink(Clock* clock) {
   return std::make_unique<Win32TraceSink>(clock);
 }
 
-std::unique_ptr<EventLog> NewEventLog() { return nullptr; }
+std::unique_ptr<EventLog> NewEventLog() { return std::make_unique<Win32EventLog>(); }
 
 std::unique_ptr<ProcessLauncher> NewProcessLauncher() {
   return std::make_unique<Win32ProcessLauncher>();
