@@ -5,6 +5,7 @@
 #include "platform/win32/registry_store.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_process_launcher.h"
+#include "platform/win32/win32_shell_links.h"
 #include "platform/win32/win32_system_clock.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/win32_trace_sink.h"
@@ -29,7 +30,7 @@ std::unique_ptr<ServiceManager> NewServiceManager() { return nullptr; }
 
 std::unique_ptr<ServiceControl> NewServiceControl() { return nullptr; }
 
-std::unique_ptr<ShellLinks> NewShellLinks() { return nullptr; }
+std::unique_ptr<ShellLinks> NewShellLinks() { return std::make_unique<Win32ShellLinks>(); }
 
 std::unique_ptr<KoriTransport> NewKoriTransport() { return nullptr; }
 
