@@ -5,7 +5,9 @@
 #include "platform/win32/registry_store.h"
 #include "platform/win32/scm_service_control.h"
 #include "platform/win32/scm_service_manager.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_process_launcher.h"
+#include "platform/win32/win32_shell_links.h"
 #include "platform/win32/win32_system_clock.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/win32_trace_sink.h"
@@ -20,7 +22,7 @@ std::unique_ptr<TraceSink> NewTraceSink(Clock* clock) {
   return std::make_unique<Win32TraceSink>(clock);
 }
 
-std::unique_ptr<EventLog> NewEventLog() { return nullptr; }
+std::unique_ptr<EventLog> NewEventLog() { return std::make_unique<Win32EventLog>(); }
 
 std::unique_ptr<ProcessLauncher> NewProcessLauncher() {
   return std::make_unique<Win32ProcessLauncher>();
@@ -34,7 +36,7 @@ std::unique_ptr<ServiceControl> NewServiceControl() {
   return std::make_unique<ScmServiceControl>();
 }
 
-std::unique_ptr<ShellLinks> NewShellLinks() { return nullptr; }
+std::unique_ptr<ShellLinks> NewShellLinks() { return std::make_unique<Win32ShellLinks>(); }
 
 std::unique_ptr<KoriTransport> NewKoriTransport() { return nullptr; }
 
