@@ -237,6 +237,24 @@ TEST_F(ComKoriTransportTest, AClassThatIsNotRegisteredFailsOpen) {
   ASSERT_EQ(RunStandIn({"-regserver"}), 0);
 }
 
+TEST_F(ComKoriTransportTest, ARegisteredStandInIsStartedOnDemandWithItsOptions) {
+  ASSERT_EQ(RunStandIn({"-regserver", "--cabinet=21"}), 0);
+  KoriClient client(NewComKoriTransport());
+  uint32_t number = 0;
+  EXPECT_EQ(client.KoriReadCabinetNumber(&number), kKoriStatusOk);
+  EXPECT_EQ(number, 21u);
+  // Stop the stand-in COM started, and wait until it has withdrawn the class.
+  HANDLE running = OpenMutexW(SYNCHRONIZE, FALSE, KORI_SIM_RUNNING_MUTEX);
+  EXPECT_EQ(RunStandIn({"-stop"}), 0);
+  if (running != nullptr) {
+    const DWORD waited = WaitForSingleObject(running, kProcessBoundMs);
+    EXPECT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
+    ReleaseMutex(running);
+    CloseHandle(running);
+  }
+  ASSERT_EQ(RunStandIn({"-regserver"}), 0);
+}
+
 TEST_F(ComKoriTransportTest, AnUnansweredCallEndsAtItsBoundAndTheNextIsStillServed) {
   StartAndOpen({"--hang=0xE001", "--psu=4"});
   transport_->SetCallTimeout(200000);
@@ -255,8 +273,8 @@ TEST_F(ComKoriTransportTest, TheAbandonEventEndsACallInFlightAndEveryLaterWait) 
   StartAndOpen({"--hang=0xE001"});
   Event abandon;
   transport_->SetAbandon(abandon.waitable());
-  // A bound far beyond the test's own: only the abandon event can end this call.
-  transport_->SetCallTimeout(uint64_t{3600} * 1000000);
+  // A bound the call would otherwise run into: ECANCELED, not ETIMEDOUT, ends it.
+  transport_->SetCallTimeout(60000000);
   std::thread stopper([&] {
     if (stand_in_.WaitUntilHeld()) abandon.Set();
   });

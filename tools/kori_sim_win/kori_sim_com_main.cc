@@ -367,6 +367,7 @@ int Serve() {
   g_held = CreateEventW(nullptr, TRUE, FALSE, KORI_SIM_HELD_EVENT);
   if (g_stop == nullptr || ready == nullptr || g_held == nullptr)
     return Fail("cannot make the events", GetLastError());
+  HANDLE running = CreateMutexW(nullptr, TRUE, KORI_SIM_RUNNING_MUTEX);
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   // Calls arrive on COM's own threads, so a hung or delayed call holds up no other.
   HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -382,6 +383,10 @@ int Serve() {
   WaitForSingleObject(g_stop, INFINITE);
   CoRevokeClassObject(cookie);
   CoUninitialize();
+  if (running != nullptr) {
+    ReleaseMutex(running);
+    CloseHandle(running);
+  }
   CloseHandle(ready);
   return 0;
 }

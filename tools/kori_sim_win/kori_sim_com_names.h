@@ -16,4 +16,8 @@
 // Set by the stand-in when it starts holding a call it will never answer (--hang).
 #define KORI_SIM_HELD_EVENT L"QuillonKoriSimHeld"
 
+// Owned by a running stand-in until it has withdrawn the class: waiting for it waits for
+// the stand-in's end.
+#define KORI_SIM_RUNNING_MUTEX L"QuillonKoriSimRunning"
+
 #endif  // QUILLON_TOOLS_KORI_SIM_WIN_KORI_SIM_COM_NAMES_H_
