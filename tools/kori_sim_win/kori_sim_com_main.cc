@@ -79,10 +79,10 @@ void Log(const std::string& line) {
 }
 
 // The value of an integer argument, whatever integer type the caller passed.
-bool Int16Of(VARIANTARG& arg, int16_t* value) {
+bool Int16Of(VARIANTARG* arg, int16_t* value) {
   VARIANT copy;
   VariantInit(&copy);
-  if (FAILED(VariantChangeType(&copy, &arg, 0, VT_I2))) return false;
+  if (FAILED(VariantChangeType(&copy, arg, 0, VT_I2))) return false;
   *value = copy.iVal;
   return true;
 }
@@ -111,7 +111,7 @@ HRESULT VcRequest(DISPPARAMS* params, UINT* bad_argument) {
   VARIANTARG* args = params->rgvarg;  // the last argument first
   int16_t values[7] = {};
   for (int i : {0, 1, 2, 3, 6}) {
-    if (!Int16Of(args[6 - i], &values[i])) {
+    if (!Int16Of(&args[6 - i], &values[i])) {
       if (bad_argument != nullptr) *bad_argument = 6 - i;
       return DISP_E_TYPEMISMATCH;
     }
