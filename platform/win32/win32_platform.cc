@@ -2,6 +2,7 @@
 // names the win32 classes. The parts the Windows backend does not have yet return null, as
 // platform.h says for each.
 #include "platform/platform.h"
+#include "platform/win32/com_kori_transport.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/scm_service_control.h"
 #include "platform/win32/scm_service_manager.h"
@@ -38,7 +39,7 @@ std::unique_ptr<ServiceControl> NewServiceControl() {
 
 std::unique_ptr<ShellLinks> NewShellLinks() { return std::make_unique<Win32ShellLinks>(); }
 
-std::unique_ptr<KoriTransport> NewKoriTransport() { return nullptr; }
+std::unique_ptr<KoriTransport> NewKoriTransport() { return NewComKoriTransport(); }
 
 // The registry keeps every write whole on its own; there is no lock to wait for.
 std::unique_ptr<Store> NewStore(const std::string& location, int /*busy_timeout_ms*/) {

@@ -78,12 +78,6 @@ int OnDelayOver(sd_event_source*, uint64_t, void* userdata) {
   return 0;
 }
 
-std::vector<uint8_t> Le(uint64_t value, int bytes) {
-  std::vector<uint8_t> out;
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-  return out;
-}
-
 int OnVcRequest(sd_bus_message* call, void*, sd_bus_error*) {
   int16_t command = 0, sub_code = 0, third = 0, cabinet = 0, last = 0;
   const void* input = nullptr;
@@ -93,70 +87,36 @@ int OnVcRequest(sd_bus_message* call, void*, sd_bus_error*) {
   if (r >= 0) r = sd_bus_message_read(call, "n", &last);
   if (r < 0) return r;
   uint16_t cmd = static_cast<uint16_t>(command);
-  char line[160];
-  std::snprintf(line, sizeof(line),
-                "VCRequest command=0x%04X sub=0x%04X third=0x%04X cabinet=%d input=%zu last=%d",
-                cmd, static_cast<uint16_t>(sub_code), static_cast<uint16_t>(third), cabinet,
-                input_size, last);
-  Log(line);
+  Log(SimCallLine(cmd, static_cast<uint16_t>(sub_code), static_cast<uint16_t>(third), cabinet,
+                  input_size, last));
 
-  // The built-in answers.
-  std::vector<uint8_t> response;
-  uint8_t status = 0;
-  switch (cmd) {
-    case 0xE204:
-      response = Le(static_cast<uint16_t>(g_config.cabinet), 2);
-      break;
-    case 0x0C00:
-      response.assign(g_config.model.begin(), g_config.model.end());
-      break;
-    case 0xE000:
-      break;
-    case 0xE001:
-      response = Le(g_config.seconds, 4);
-      break;
-    case 0x0500:
-      response = {g_config.psu};
-      break;
-    default:
-      status = 1;
-      break;
+  const SimAnswer answer = AnswerFor(g_config, cmd);
+  if (answer.vanish) {
+    // Give the name up first, so a successor can take it at once; then leave without a
+    // reply: the bus tells the caller that its peer went away.
+    Log("vanish");
+    sd_bus_release_name(g_bus, kName);
+    sd_bus_flush(g_bus);
+    _exit(0);
   }
-  std::vector<uint8_t> status_bytes = {status};
-  const SimCommandRule* rule = FindRule(g_config, cmd);
-  bool bad_reply = false;
-  if (rule != nullptr) {
-    if (rule->vanish) {
-      // Give the name up first, so a successor can take it at once; then leave without a
-      // reply: the bus tells the caller that its peer went away.
-      Log("vanish");
-      sd_bus_release_name(g_bus, kName);
-      sd_bus_flush(g_bus);
-      _exit(0);
-    }
-    if (rule->hang) {
-      Log("hang");
-      g_hung.push_back(sd_bus_message_ref(call));
-      return 1;
-    }
-    if (rule->answer) response = *rule->answer;
-    if (rule->status) status_bytes = {*rule->status};
-    if (rule->no_status) status_bytes.clear();
-    bad_reply = rule->bad_reply;
-    if (rule->delay_ms > 0) {
-      g_pending.push_back(std::make_unique<PendingReply>(
-          PendingReply{sd_bus_message_ref(call), response, status_bytes, bad_reply}));
-      PendingReply* pending = g_pending.back().get();
-      r = sd_event_add_time_relative(sd_bus_get_event(g_bus), nullptr, CLOCK_MONOTONIC,
-                                     uint64_t{rule->delay_ms} * 1000, 0, OnDelayOver, pending);
-      if (r < 0) {
-        FreePending(pending);
-        return r;
-      }
-      return 1;
-    }
+  if (answer.hang) {
+    Log("hang");
+    g_hung.push_back(sd_bus_message_ref(call));
+    return 1;
   }
-  r = SendReply(call, response, status_bytes, bad_reply);
+  if (answer.delay_ms > 0) {
+    g_pending.push_back(std::make_unique<PendingReply>(
+        PendingReply{sd_bus_message_ref(call), answer.response, answer.status, answer.bad_reply}));
+    PendingReply* pending = g_pending.back().get();
+    r = sd_event_add_time_relative(sd_bus_get_event(g_bus), nullptr, CLOCK_MONOTONIC,
+                                   uint64_t{answer.delay_ms} * 1000, 0, OnDelayOver, pending);
+    if (r < 0) {
+      FreePending(pending);
+      return r;
+    }
+    return 1;
+  }
+  r = SendReply(call, answer.response, answer.status, answer.bad_reply);
   return r < 0 ? r : 1;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/kori_sim/sim_config.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillon {
@@ -41,12 +42,23 @@ SimCommandRule* RuleFor(const std::string& cmd, SimConfig* config) {
 }  // namespace
 
 const char* SimUsage() {
-  return "usage: quillon-kori-sim [option...]\n"
-         "Offers the KORI management interface on the system bus (DBUS_SYSTEM_BUS_ADDRESS when\n"
-         "set): name com.morvath.Kori, object /com/morvath/Kori, interface com.morvath.Kori,\n"
-         "method VCRequest (nnnnayn -> ayay), property ServerCabinetNumber (n).\n"
-         "Prints READY on standard output (and tells systemd READY=1) once it owns the name.\n"
-         "Answers:\n"
+  static const std::string text =
+      std::string(
+          "usage: quillon-kori-sim [option...]\n"
+          "Offers the KORI management interface on the system bus (DBUS_SYSTEM_BUS_ADDRESS\n"
+          "when set): name com.morvath.Kori, object /com/morvath/Kori, interface\n"
+          "com.morvath.Kori, method VCRequest (nnnnayn -> ayay), property\n"
+          "ServerCabinetNumber (n).\n"
+          "Prints READY on standard output (and tells systemd READY=1) once it owns the name.\n") +
+      SimOptionsUsage() +
+      "  --address=ADDRESS     use this bus address instead of the system bus\n"
+      "  --help                show this text\n"
+      "SIGTERM or SIGINT releases the name and ends the simulator.\n";
+  return text.c_str();
+}
+
+const char* SimOptionsUsage() {
+  return "Answers:\n"
          "  --cabinet=N           cabinet number: the property and the 0xE204 answer (default 1)\n"
          "  --model=TEXT          cabinet model, answer to 0x0C00/0x0608 (default QX-CABINET-1)\n"
          "  --seconds=N           operating seconds, answer to 0xE001/0x1010 (default 36000)\n"
@@ -65,10 +77,7 @@ const char* SimUsage() {
          "  --property=KIND       ServerCabinetNumber as n (default), s or u, or 'missing'\n"
          "  --no-vcrequest        offer no VCRequest method\n"
          "Other:\n"
-         "  --log=FILE            append one line per call received to FILE\n"
-         "  --address=ADDRESS     use this bus address instead of the system bus\n"
-         "  --help                show this text\n"
-         "SIGTERM or SIGINT releases the name and ends the simulator.\n";
+         "  --log=FILE            append one line per call received to FILE\n";
 }
 
 bool ParseSimArgs(const std::vector<std::string>& args, SimConfig* config, bool* help,
@@ -155,6 +164,54 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimConfig* config, bool*
     }
   }
   return true;
+}
+
+SimAnswer AnswerFor(const SimConfig& config, uint16_t command) {
+  SimAnswer answer;
+  uint8_t status = 0;
+  auto little_endian = [&answer](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      answer.response.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  switch (command) {
+    case 0xE204:
+      little_endian(static_cast<uint16_t>(config.cabinet), 2);
+      break;
+    case 0x0C00:
+      answer.response.assign(config.model.begin(), config.model.end());
+      break;
+    case 0xE000:
+      break;
+    case 0xE001:
+      little_endian(config.seconds, 4);
+      break;
+    case 0x0500:
+      answer.response = {config.psu};
+      break;
+    default:
+      status = 1;
+      break;
+  }
+  answer.status = {status};
+  const SimCommandRule* rule = FindRule(config, command);
+  if (rule == nullptr) return answer;
+  if (rule->answer) answer.response = *rule->answer;
+  if (rule->status) answer.status = {*rule->status};
+  if (rule->no_status) answer.status.clear();
+  answer.delay_ms = rule->delay_ms;
+  answer.hang = rule->hang;
+  answer.vanish = rule->vanish;
+  answer.bad_reply = rule->bad_reply;
+  return answer;
+}
+
+std::string SimCallLine(uint16_t command, uint16_t sub_code, uint16_t third_code, int16_t cabinet,
+                        size_t input_size, int16_t last_code) {
+  char line[160];
+  std::snprintf(line, sizeof(line),
+                "VCRequest command=0x%04X sub=0x%04X third=0x%04X cabinet=%d input=%zu last=%d",
+                command, sub_code, third_code, cabinet, input_size, last_code);
+  return line;
 }
 
 const SimCommandRule* FindRule(const SimConfig& config, uint16_t command) {

@@ -38,8 +38,29 @@ struct SimConfig {
   std::string address;                       // empty: the system bus
 };
 
-// The command-line help text.
+// What the simulator does with one VCRequest call of a command: its built-in answer with the
+// command's rule applied.
+struct SimAnswer {
+  std::vector<uint8_t> response;
+  std::vector<uint8_t> status;  // empty: the status is left unset
+  uint32_t delay_ms = 0;        // answer after this long
+  bool hang = false;            // never answer
+  bool vanish = false;          // leave without answering
+  bool bad_reply = false;       // answer in a shape the client does not expect
+};
+
+// The command-line help text of the D-Bus simulator.
 const char* SimUsage();
+
+// The options both simulators share (answers, faults, the call log), as help text.
+const char* SimOptionsUsage();
+
+// The answer to command `command` under `config`.
+SimAnswer AnswerFor(const SimConfig& config, uint16_t command);
+
+// The call log's line for one VCRequest call.
+std::string SimCallLine(uint16_t command, uint16_t sub_code, uint16_t third_code, int16_t cabinet,
+                        size_t input_size, int16_t last_code);
 
 // Parses the arguments after the program name. true on success; false with a message in
 // *error for an unknown option or a bad value. `--help` sets *help.
