@@ -21,9 +21,9 @@ inline constexpr int kInteractiveStoreWaitMs = 5000;
 inline constexpr int kServiceStoreWaitMs = 60000;
 
 // The settings store at StorePath(), whose writes wait up to `busy_timeout_ms` for the write
-// lock (Windows: the registry, which has no such lock). Never null and never fails here: when the file cannot be opened or is damaged, every
-// operation on the returned store reports it as a status, and its LastError describes the
-// cause. The caller owns the store.
+// lock (Windows: the registry, which has no such lock). Never null and never fails here: when the
+// file cannot be opened or is damaged, every operation on the returned store reports it as a
+// status, and its LastError describes the cause. The caller owns the store.
 std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms = kInteractiveStoreWaitMs);
 
 }  // namespace quillon

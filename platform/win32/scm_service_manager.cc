@@ -59,11 +59,11 @@ Status ScmServiceManager::Install(const std::string& name, const std::string& di
   // Quoted, so that a program directory with spaces ("C:\Program Files\...") is not split.
   const std::wstring image = L"\"" + Widen(program_path) + L"\"";
   // The dependency list is an empty multi-string (two zeros), as "no dependencies".
-  SC_HANDLE service = CreateServiceW(
-      static_cast<SC_HANDLE>(manager_), Widen(name).c_str(), Widen(display_name).c_str(),
-      SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS,
-      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, L"\0", nullptr,
-      nullptr);
+  SC_HANDLE service = CreateServiceW(static_cast<SC_HANDLE>(manager_), Widen(name).c_str(),
+                                     Widen(display_name).c_str(), SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS,
+                                     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, image.c_str(),
+                                     nullptr, nullptr, L"\0", nullptr, nullptr);
   if (service == nullptr) return LastError();
   CloseServiceHandle(service);
   return kOk;
@@ -95,8 +95,8 @@ Status ScmServiceManager::Start(const std::string& name) {
     if (record.dwCheckPoint != last_check_point) {
       last_check_point = record.dwCheckPoint;
       last_progress = now;
-    } else if (now - last_progress > (record.dwWaitHint > stall_ms_ ? record.dwWaitHint
-                                                                     : stall_ms_)) {
+    } else if (now - last_progress >
+               (record.dwWaitHint > stall_ms_ ? record.dwWaitHint : stall_ms_)) {
       return kErrorServiceRequestTimeout;
     }
     Sleep(poll_ms_);

@@ -9,7 +9,8 @@
 namespace quillon {
 namespace {
 
-// The stub service program built beside this test program, quoted arguments appended.
+// The stub service program built beside this test program. Install quotes the path it is
+// given, so the tests pass `path" "NAME` to have the manager start `"path" "NAME"`.
 std::string StubPath() {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -24,8 +25,7 @@ std::string UniqueName(const char* what) {
 
 // The manager has no notice of a state change to wait on; its state is looked at until it is
 // `wanted` or 30 s have passed. The state last seen.
-ServiceState AwaitState(ScmServiceManager* manager, const std::string& name,
-                        ServiceState wanted) {
+ServiceState AwaitState(ScmServiceManager* manager, const std::string& name, ServiceState wanted) {
   ServiceState state = ServiceState::kStopPending;
   const ULONGLONG deadline = GetTickCount64() + 30000;
   while (manager->QueryState(name, &state) == kOk && state != wanted &&
@@ -58,10 +58,10 @@ TEST(ScmServiceControlTest, CtrlCAndCtrlBreakReachTheConsoleHandler) {
   uint32_t events[2] = {99, 99};
   int count = 0;
   ASSERT_EQ(control.SetConsoleHandler([&](uint32_t event) {
-              if (count < 2) events[count] = event;
-              if (++count == 2) SetEvent(seen);
-              return true;
-            }),
+    if (count < 2) events[count] = event;
+    if (++count == 2) SetEvent(seen);
+    return true;
+  }),
             kOk);
   // Under a test runner the program may have no console of its own to send the events to;
   // Wine's console without a terminal takes none at all.
