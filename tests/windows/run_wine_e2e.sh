@@ -44,7 +44,11 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds, at most
 
 # Every Wine program runs with its input and output on files: the first one after the server
 # starts also starts the prefix's services.exe, which keeps the descriptors it inherited.
-win() { wine "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+# Ends with the program's exit code.
+win() {
+  wine "$@" </dev/null 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
 
 lt='HKLM\SOFTWARE\Morvath\TALVEN\LifeTime'
 reg_value() {  # reg_value KEY NAME: the data of one value as `reg query` shows it
@@ -141,6 +145,20 @@ else
 fi
 check "NotifyDonePre UPS is set ($(reg_value "$lt\\NotifyDonePre" UPS))" \
   test "$(reg_value "$lt\\NotifyDonePre" UPS)" = 0x1
+
+# --- The start-up launcher: TALVENST.exe starts TALVENSU from its own directory; the
+#     recording stand-in, copied as TALVENSU.exe, writes down how it was started (the path
+#     is quoted only when it holds a space). ---
+cp "$dir/TALVENMS.exe" "$dir/TALVENSU.exe"
+: >"$dir/notices.txt"
+win "$dir/TALVENST.exe"
+rc=$?
+launched() { [[ -s $dir/notices.txt ]]; }
+check "TALVENST.exe exits 0" test "$rc" -eq 0
+wait_for 10 launched
+started_as=$(tr -d '\r' <"$dir/notices.txt" 2>/dev/null)
+check "TALVENST.exe started TALVENSU from its directory: $started_as" \
+  test "$started_as" = "$windir\\TALVENSU"
 
 # --- 6. -remove stops the service in order ---
 t=$SECONDS
