@@ -146,6 +146,18 @@ fi
 check "NotifyDonePre UPS is set ($(reg_value "$lt\\NotifyDonePre" UPS))" \
   test "$(reg_value "$lt\\NotifyDonePre" UPS)" = 0x1
 
+# --- A second -install finds the service there and keeps InstallDate ---
+install_date=$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate)
+out=$(win "$dir/TALVENSV.exe" -install)
+rc=$?
+if [[ $rc -ne 0 && $out == "Unable to install TALVEN - "*" (0x431)" ]]; then
+  pass "a second -install: \"$out\""
+else
+  fail "a second -install prints \"Unable to install TALVEN - ... (0x431)\"" "exit $rc" "$out"
+fi
+check "the second -install kept InstallDate" \
+  test "$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate)" = "$install_date"
+
 # --- The start-up launcher: TALVENST.exe starts TALVENSU from its own directory; the
 #     recording stand-in, copied as TALVENSU.exe, writes down how it was started (the path
 #     is quoted only when it holds a space). ---
