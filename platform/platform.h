@@ -35,7 +35,7 @@ std::unique_ptr<Clock> NewClock();
 // The trace log writer; `clock` (not owned, must outlive the sink) gives the line time stamps.
 std::unique_ptr<TraceSink> NewTraceSink(Clock* clock);
 
-// The system log (the journal on Linux). Null on Windows: not available there yet.
+// The system log (the journal on Linux, the event log on Windows).
 std::unique_ptr<EventLog> NewEventLog();
 
 // Starts programs from a command line.
@@ -51,7 +51,7 @@ std::unique_ptr<ServiceManager> NewServiceManager();
 std::unique_ptr<ServiceControl> NewServiceControl();
 
 // Program links in the operators' menu and start-up folders (desktop entries on Linux, in the
-// folders the environment names). Null on Windows: not available there yet.
+// folders the environment names; shell links in the Start menu and Startup folders on Windows).
 std::unique_ptr<ShellLinks> NewShellLinks();
 
 // The transport to the server management component KORI (D-Bus on Linux). Connects only when

@@ -9,12 +9,12 @@
 
 #include "common/settings/schema.h"
 #include "platform/event.h"
+#include "platform/raid_query_script.h"
 #include "service/service_env.h"
 
 namespace quillon {
 
-// The RAID manager's report script in the program directory, and the report it writes there.
-inline constexpr char kRaidQueryScript[] = "RdQueryH.sh";
+// The report the RAID manager's script (kRaidQueryScript) writes in the program directory.
 inline constexpr char kRaidReportFile[] = "rdquerylog.txt";
 // Attempts of one discovery and the pause before each but the first.
 inline constexpr int kRaidAttempts = 6;
@@ -66,7 +66,7 @@ void ScanRaidReport(std::FILE* file, RaidReportScan* scan,
 // RAID_N limits on the standard server line.
 bool IsListedRaidModel(std::string_view product);
 
-// RAID battery discovery: runs RdQueryH.sh from the program directory, scans its report and
+// RAID battery discovery: runs kRaidQueryScript from the program directory, scans its report and
 // counts the controllers with a battery backup unit. A battery new to the store (empty setup
 // date) gets its limit, pre-warning lead and RaidConsumables class from the server line
 // (ModelType) and the controller's product. Uses env.store, env.system, env.clock (the

@@ -4,7 +4,9 @@
 #include "platform/platform.h"
 #include "platform/win32/com_kori_transport.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_process_launcher.h"
+#include "platform/win32/win32_shell_links.h"
 #include "platform/win32/win32_system_clock.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/win32_trace_sink.h"
@@ -19,7 +21,7 @@ std::unique_ptr<TraceSink> NewTraceSink(Clock* clock) {
   return std::make_unique<Win32TraceSink>(clock);
 }
 
-std::unique_ptr<EventLog> NewEventLog() { return nullptr; }
+std::unique_ptr<EventLog> NewEventLog() { return std::make_unique<Win32EventLog>(); }
 
 std::unique_ptr<ProcessLauncher> NewProcessLauncher() {
   return std::make_unique<Win32ProcessLauncher>();
@@ -29,7 +31,7 @@ std::unique_ptr<ServiceManager> NewServiceManager() { return nullptr; }
 
 std::unique_ptr<ServiceControl> NewServiceControl() { return nullptr; }
 
-std::unique_ptr<ShellLinks> NewShellLinks() { return nullptr; }
+std::unique_ptr<ShellLinks> NewShellLinks() { return std::make_unique<Win32ShellLinks>(); }
 
 std::unique_ptr<KoriTransport> NewKoriTransport() { return NewComKoriTransport(); }
 

@@ -4,25 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/notifier/notice_text.h"
+
 namespace quillon::notifier {
 
-// One notice as the service hands it over: the text and, for a pre-warning, the item number.
-struct Notice {
-  std::string program;  // "TALVENMS" or "TALVENMI"
-  std::string text;
-  int item = -1;  // -1: the text-only form
-};
-
-// Reads the arguments after the program name. The service passes the text as one argument
-// and, for the item form, the item number as the last; a text that was not quoted arrives
-// split into words and is joined again with single spaces. False when there is no text.
-bool ParseArguments(const std::string& program, const std::vector<std::string>& args,
-                    Notice* notice);
-
-// The notice as the operator reads it: a heading naming the product and, where given, the
-// item, then the text. Lines end with "\n"; ForTerminal turns them into "\r\n" for a terminal
-// in raw mode.
-std::string FormatNotice(const Notice& notice);
+// Turns the lines ("\n") of a notice into "\r\n" for a terminal in raw mode.
 std::string ForTerminal(const std::string& text);
 
 // The terminals to write to: $QUILLON_NOTIFY_TTYS (paths separated by ':') when set, else the

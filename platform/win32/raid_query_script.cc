@@ -1,0 +1,7 @@
+#include "platform/raid_query_script.h"
+
+namespace quillon {
+
+const char kRaidQueryScript[] = "RdQueryH.bat";
+
+}  // namespace quillon
