@@ -70,8 +70,10 @@ Status ScmServiceManager::Install(const std::string& name, const std::string& di
 }
 
 Status ScmServiceManager::Open(const std::string& name) {
+  // All access, as the installer's -remove and -start need: a caller without the rights
+  // learns it here (5), before anything is stopped.
   ServiceHandle service;
-  return OpenWith(name, SERVICE_QUERY_STATUS, service.out());
+  return OpenWith(name, SERVICE_ALL_ACCESS, service.out());
 }
 
 Status ScmServiceManager::Start(const std::string& name) {

@@ -19,6 +19,8 @@ namespace quillon {
 //   start pending: 0 once running; the service's exit code (kErrorProcessAborted when it gave
 //   none) when it stopped instead; kErrorServiceRequestTimeout when its check point did not
 //   advance within its wait hint (at least `stall_ms`).
+// - Open asks for all access to the service, so it fails with 5 for a caller who could not
+//   stop, start or delete it.
 // - Stop sends the stop control; Delete marks the service for deletion, which the manager
 //   completes once the service has stopped and every handle to it is closed.
 // Not thread-safe: one thread at a time.
