@@ -54,6 +54,7 @@ lt='HKLM\SOFTWARE\Morvath\TALVEN\LifeTime'
 reg_value() {  # reg_value KEY NAME: the data of one value as `reg query` shows it
   win reg query "$1" /v "$2" | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
 }
+root_value() { reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' "$1"; }
 service_state() {  # the STATE word of `sc query TALVEN` (RUNNING, STOPPED, ...), else empty
   win sc query TALVEN | awk '$1 == "STATE" { print $4 }'
 }
@@ -73,7 +74,10 @@ mkdir -p "$dir"
 for program in service/TALVENSV.exe service/RdQueryH.bat setup/TALVENU2.exe \
                launcher/TALVENST.exe tools/win_notifier/TALVENMS.exe \
                tools/kori_sim_win/quillon-kori-sim.exe tests/windows/pipe_call.exe; do
-  cp "$build/$program" "$dir/" || { echo "missing $build/$program (build the windows preset)"; exit 1; }
+  if ! cp "$build/$program" "$dir/"; then
+    echo "missing $build/$program (build the windows preset first)"
+    exit 1
+  fi
 done
 cp "$root/setup/TALVENU2.ini" "$dir/"
 # The notifier stand-in records its command line in notices.txt instead of showing a box.
@@ -93,24 +97,24 @@ rc=$?
 check "TALVENU2.exe exits 0 ($((SECONDS - t)) s)" test "$rc" -eq 0
 check "TALVENU2 filled the registry: Limit RAID01 = $(reg_value "$lt\\Limit" RAID01)" \
   test "$(reg_value "$lt\\Limit" RAID01)" = 0x66a8
-check "TALVENU2 stored V/L = \"$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' V/L)\"" \
-  test "$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' V/L)" = "V5.1 L13-03"
+check "TALVENU2 stored V/L = \"$(root_value V/L)\"" test "$(root_value V/L)" = "V5.1 L13-03"
 check "TALVENU2 kept the UPS setup date $ups_date" \
   test "$(reg_value "$lt\\SetupDate" UPS)" = "$ups_date"
-check "the service's -install set InstallDate ($(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate))" \
-  test -n "$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate)"
-check "TALVENU2 logged \"TALVENU2.EXE complete.\"" grep -q 'TALVENU2.EXE complete.' "$dir/TALVENUP.LOG"
+check "the service's -install set InstallDate ($(root_value InstallDate))" \
+  test -n "$(root_value InstallDate)"
+check "TALVENU2 logged \"TALVENU2.EXE complete.\"" \
+  grep -q 'TALVENU2.EXE complete.' "$dir/TALVENUP.LOG"
 
 # --- 2. TALVENSV.exe runs as a real service, KORI answering ---
 check "sc query TALVEN: RUNNING" wait_for 30 state_is RUNNING
 trace() { tr -d '\r' <"$dir/ORNALOG.TXT" 2>/dev/null; }
 traced() { trace | grep -qF -- "$1"; }
-check "ORNALOG.TXT: \"*** TALVEN SERVICE START ***\"" wait_for 30 traced '*** TALVEN SERVICE START ***'
+check "ORNALOG.TXT: \"*** TALVEN SERVICE START ***\"" \
+  wait_for 30 traced '*** TALVEN SERVICE START ***'
 check "ORNALOG.TXT: \"KORI enable [CabinetNr = 1].\" (the stand-in answered)" \
   wait_for 60 traced 'KORI enable [CabinetNr = 1].'
 check "ORNALOG.TXT: \"CreateHandle 1/1 Success.\" (the worker runs)" \
   wait_for 60 traced 'CreateHandle 1/1 Success.'
-root_value() { reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' "$1"; }
 kori_stored() { [[ $(root_value KoriEnable) == 0x1 && $(root_value LifeTime) == 0x3e8 ]]; }
 check "the service stored KoriEnable 0x1 and the stand-in's 1000 hours as LifeTime 0x3e8" \
   wait_for 30 kori_stored
@@ -147,7 +151,7 @@ check "NotifyDonePre UPS is set ($(reg_value "$lt\\NotifyDonePre" UPS))" \
   test "$(reg_value "$lt\\NotifyDonePre" UPS)" = 0x1
 
 # --- A second -install finds the service there and keeps InstallDate ---
-install_date=$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate)
+install_date=$(root_value InstallDate)
 out=$(win "$dir/TALVENSV.exe" -install)
 rc=$?
 if [[ $rc -ne 0 && $out == "Unable to install TALVEN - "*" (0x431)" ]]; then
@@ -156,7 +160,7 @@ else
   fail "a second -install prints \"Unable to install TALVEN - ... (0x431)\"" "exit $rc" "$out"
 fi
 check "the second -install kept InstallDate" \
-  test "$(reg_value 'HKLM\SOFTWARE\Morvath\TALVEN' InstallDate)" = "$install_date"
+  test "$(root_value InstallDate)" = "$install_date"
 
 # --- The start-up launcher: TALVENST.exe starts TALVENSU from its own directory; the
 #     recording stand-in, copied as TALVENSU.exe, writes down how it was started (the path
