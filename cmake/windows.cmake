@@ -9,8 +9,6 @@ add_compile_options(-Wno-restrict)
 # quillon_test(), quillon_component() and platform/ drop them.
 set(QUILLON_POSIX_BOUND_SOURCES
   common/settings/settings_sqlite_test.cc
-  # StorePath names the Linux store file; the Windows programs reach the registry otherwise.
-  platform/store_path.cc
   # The silent pipe client has no Windows backend yet.
   service/command_loop_test.cc
   service/limit_check_worker_test.cc
@@ -39,10 +37,4 @@ function(quillon_googletest_from_source dir)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-endfunction()
-
-# The programs' main files still choose the Linux classes by name; until they build through the
-# per-OS factory they are not part of the Windows build.
-function(quillon_windows_programs_pending)
-  set_target_properties(TALVENSV TALVENU2 TALVENST PROPERTIES EXCLUDE_FROM_ALL ON)
 endfunction()

@@ -8,8 +8,9 @@
 
 namespace quillon {
 
-// The settings store file of this machine: $QUILLON_REGISTRY when set and not empty, else
-// "/var/lib/quillon/registry.db". Reads the environment on every call.
+// The settings store of this machine as texts name it. Linux: the store file,
+// $QUILLON_REGISTRY when set and not empty, else "/var/lib/quillon/registry.db" (the
+// environment is read on every call). Windows: "HKEY_LOCAL_MACHINE", the registry itself.
 std::string StorePath();
 
 // How long a write waits for another program's write lock on the store. Programs with an
@@ -20,9 +21,9 @@ inline constexpr int kInteractiveStoreWaitMs = 5000;
 inline constexpr int kServiceStoreWaitMs = 60000;
 
 // The settings store at StorePath(), whose writes wait up to `busy_timeout_ms` for the write
-// lock. Never null and never fails here: when the file cannot be opened or is damaged, every
-// operation on the returned store reports it as a status, and its LastError describes the
-// cause. The caller owns the store.
+// lock (Windows: the registry, which has no such lock). Never null and never fails here: when the
+// file cannot be opened or is damaged, every operation on the returned store reports it as a
+// status, and its LastError describes the cause. The caller owns the store.
 std::unique_ptr<Store> OpenSystemStore(int busy_timeout_ms = kInteractiveStoreWaitMs);
 
 }  // namespace quillon

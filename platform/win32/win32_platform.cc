@@ -4,6 +4,8 @@
 #include "platform/platform.h"
 #include "platform/win32/com_kori_transport.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/scm_service_control.h"
+#include "platform/win32/scm_service_manager.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_shell_links.h"
@@ -27,9 +29,13 @@ std::unique_ptr<ProcessLauncher> NewProcessLauncher() {
   return std::make_unique<Win32ProcessLauncher>();
 }
 
-std::unique_ptr<ServiceManager> NewServiceManager() { return nullptr; }
+std::unique_ptr<ServiceManager> NewServiceManager() {
+  return std::make_unique<ScmServiceManager>();
+}
 
-std::unique_ptr<ServiceControl> NewServiceControl() { return nullptr; }
+std::unique_ptr<ServiceControl> NewServiceControl() {
+  return std::make_unique<ScmServiceControl>();
+}
 
 std::unique_ptr<ShellLinks> NewShellLinks() { return std::make_unique<Win32ShellLinks>(); }
 

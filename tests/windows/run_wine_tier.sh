@@ -27,6 +27,9 @@ trap cleanup EXIT
 start=$SECONDS
 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 1; }
 wineserver -w
+# Persistent, so that the prefix's service control manager outlives each test program (the
+# service backends' tests install and run services in it).
+wineserver -p
 echo "wine prefix: $((SECONDS - start)) s"
 
 start=$SECONDS
