@@ -21,9 +21,7 @@ namespace quillon {
 // The one place that builds the real implementations of the OS seam on this machine's OS.
 // Programs, the GUI and tests that need "the real X" call these; only the backend of the OS
 // the build was made for defines them (once per OS), so no caller names a backend class.
-// Every function returns a new object that the caller owns. A part that the OS's backend does
-// not have yet is null there ("not available on this OS"); each such function says so below,
-// and callers on that OS must not ask for it. On Linux none returns null.
+// Every function returns a new object that the caller owns, never null.
 
 // Facts about the running program and the machine: program path and directory, language
 // identifiers from the locale, the OS version word and error texts.
@@ -41,21 +39,20 @@ std::unique_ptr<EventLog> NewEventLog();
 // Starts programs from a command line.
 std::unique_ptr<ProcessLauncher> NewProcessLauncher();
 
-// The service manager as the console installer sees it (systemd on Linux). Does not connect
-// yet: the first call of Connect does. Null on Windows: not available there yet.
+// The service manager as the console installer sees it (systemd on Linux, the service control
+// manager on Windows). Does not connect yet: the first call of Connect does.
 std::unique_ptr<ServiceManager> NewServiceManager();
 
 // The running service's side of the service manager. Destroy it before the objects its
-// handlers reach, so that no late control arrives at an object that is gone. Null on Windows:
-// not available there yet.
+// handlers reach, so that no late control arrives at an object that is gone.
 std::unique_ptr<ServiceControl> NewServiceControl();
 
 // Program links in the operators' menu and start-up folders (desktop entries on Linux, in the
 // folders the environment names; shell links in the Start menu and Startup folders on Windows).
 std::unique_ptr<ShellLinks> NewShellLinks();
 
-// The transport to the server management component KORI (D-Bus on Linux). Connects only when
-// opened. Null on Windows: not available there yet.
+// The transport to the server management component KORI (D-Bus on Linux, COM automation on
+// Windows). Connects only when opened.
 std::unique_ptr<KoriTransport> NewKoriTransport();
 
 // The settings store at `location` (the database file on Linux), whose writes wait up to

@@ -1,6 +1,5 @@
 // The Windows backend's answers to platform.h: the only file outside win32/'s own tests that
-// names the win32 classes. The parts the Windows backend does not have yet return null, as
-// platform.h says for each.
+// names the win32 classes.
 #include "platform/platform.h"
 #include "platform/win32/com_kori_transport.h"
 #include "platform/win32/registry_store.h"
