@@ -164,8 +164,8 @@ TEST(LogPathFromArgumentsTest, RestOfTheLineAfterTheFirstF2) {
 TEST_F(SetupProgramTest, ALogDirectoryThatCannotBeMadeStopsBeforeTheService) {
   // A directory name longer than any file system allows.
   const std::string log = root_ + "/" + std::string(300, 'd') + "/setup.log";
-  // The status of the failed step: "name too long" (206) where the system says so; Wine
-  // reports "path not found" (3).
+  // The status of the failed step: "name too long" (206) on Linux; Wine reports "path not
+  // found" (3).
   EXPECT_THAT(Run({"-f2" + log}), AnyOf(206, 3));
   // The settings are still written; the service and the links are left alone, and there is
   // no log anywhere.
