@@ -255,7 +255,7 @@ TEST(SetupLogTest, LineFormat) {
 TEST(DirectoryChainTest, CreatesEachDirectoryButNotTheFileName) {
   TempDir temp("directory_chain_test.");
   ASSERT_TRUE(temp.ok());
-  const std::string root = temp.path();
+  const std::string& root = temp.path();
   EXPECT_EQ(CreateDirectoryChain(root + "/a/b/c/file.log"), kOk);
   EXPECT_TRUE(std::filesystem::is_directory(root + "/a/b/c"));
   EXPECT_FALSE(std::filesystem::exists(root + "/a/b/c/file.log"));
