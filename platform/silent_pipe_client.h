@@ -14,6 +14,12 @@ class SilentPipeClient {
   // name or the connection fails.
   static std::unique_ptr<SilentPipeClient> Connect(const std::string& name);
 
+  // How many silent clients may be connected to one server at once without Connect waiting
+  // for the server to let one go: the length of the Linux server's listen queue; 1 on Windows,
+  // whose pipe has a single instance (a further client waits until the server gives the one
+  // before up, after its request time).
+  static int ConnectedAtOnce();
+
   // Closes the connection.
   virtual ~SilentPipeClient() = default;
 

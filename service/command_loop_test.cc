@@ -138,16 +138,21 @@ TEST_F(CommandLoopTest, SilentClientsHoldUpNeitherARequestNorTheStop) {
   auto pipe = PipeServer::Create(kCommandPipeName, nullptr);
   ASSERT_NE(pipe, nullptr);
   auto running = std::async(std::launch::async, [&] { loop_.Run(pipe.get()); });
+  // As many as the server can have connected at once: on Windows, one, which holds the
+  // request until the server gives it up.
+  const int silent_count = SilentPipeClient::ConnectedAtOnce();
   std::vector<std::unique_ptr<SilentPipeClient>> silent;
-  for (int i = 0; i < 16; ++i) {
+  for (int i = 0; i < silent_count; ++i) {
     silent.push_back(SilentPipeClient::Connect(kCommandPipeName));
     ASSERT_NE(silent.back(), nullptr);
   }
   char reply[kPipeRecordSize + 1] = {};
   size_t got = 0;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(CallPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kTestBoundMs), kOk);
-  std::printf("\"02\" behind 16 silent clients answered after %lld ms\n",
+  ASSERT_EQ(
+      CallPipeTimed(kCommandPipeName, "02", 3, reply, sizeof reply, &got, kBehindSilentBoundMs),
+      kOk);
+  std::printf("\"02\" behind %d silent clients answered after %lld ms\n", silent_count,
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                          std::chrono::steady_clock::now() - start)
                                          .count()));

@@ -78,11 +78,11 @@ class LimitCheckWorkerTest : public ::testing::Test {
   }
 
   // Waits until the worker's pipe exists by asking it with a zero-flag message.
-  std::string Send(const std::string& message) {
+  std::string Send(const std::string& message, uint32_t bound_ms = kTestBoundMs) {
     char reply[kPipeRecordSize + 1] = {};
     size_t got = 0;
     Status s = CallPipeTimed(kPartsChangePipeName, message.data(), message.size(), reply,
-                             sizeof reply, &got, kTestBoundMs);
+                             sizeof reply, &got, bound_ms);
     return s == kOk ? std::to_string(got) + ":" + reply : "fail " + std::to_string(s);
   }
 
@@ -124,15 +124,21 @@ TEST_F(LimitCheckWorkerTest, SilentClientsDoNotHoldUpAPartsChangedMessage) {
   // The pipe is there once the start cycle has run.
   WaitForCycles(1);
   std::vector<std::unique_ptr<SilentPipeClient>> silent;
-  for (int i = 0; i < 16; ++i) {
+  for (int i = 0; i < SilentPipeClient::ConnectedAtOnce(); ++i) {
     silent.push_back(SilentPipeClient::Connect(kPartsChangePipeName));
     ASSERT_NE(silent.back(), nullptr);
   }
-  EXPECT_EQ(Send("01"), "128:Heared.");
+  EXPECT_EQ(Send("01", kBehindSilentBoundMs), "128:Heared.");
   EXPECT_FALSE(table_.StopWorker(0));
-  // Only the message ran a cycle; the silent clients were let go with the pipe.
-  std::vector<std::string> expected = {"0", "1:01"};
-  EXPECT_EQ(cycles_->Log(), expected);
+  // The message ran its cycle; the silent clients were let go with the pipe. A silent client
+  // whose request time ran out before the message came (the one a single-instance Windows pipe
+  // holds) ran a cycle with nothing flagged, as any failed read does.
+  const std::vector<std::string> log = cycles_->Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log.front(), "0");
+  EXPECT_EQ(log.back(), "1:01");
+  EXPECT_LE(log.size() - 2, silent.size());
+  for (size_t i = 1; i + 1 < log.size(); ++i) EXPECT_EQ(log[i], "1:") << i;
   for (const auto& client : silent) EXPECT_TRUE(client->WaitUntilLetGo());
 }
 

@@ -1,28 +1,35 @@
 #include "service/raid_discovery.h"
 
 #include <gtest/gtest.h>
-#include <stdio.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/settings/schema.h"
 #include "service/hardware_init_test_util.h"
+#include "tests/common/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// Scans a report held in memory through the same reader the discovery uses.
+// Scans a report through the same reader the discovery uses, from a file opened as the
+// discovery opens the script's report.
 RaidReportScan ScanText(const std::string& text, std::vector<RaidReportLine>* lines = nullptr) {
   RaidReportScan scan;
-  std::FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-  if (text.empty()) f = fopen("/dev/null", "r");
+  TempDir dir("quillon-raid-");
+  const std::string path = dir.File("report.txt");
+  std::ofstream(path, std::ios::binary) << text;
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  EXPECT_NE(f, nullptr) << path;
+  if (f == nullptr) return scan;
   ScanRaidReport(f, &scan, [&](const RaidReportLine& l) {
     if (lines) lines->push_back(l);
   });
-  fclose(f);
+  std::fclose(f);
   return scan;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wire/pipe_format.h"
+#include "platform/pipe.h"
 #include "service/worker_table.h"
 #include "service/worker_test_util.h"
 
@@ -30,8 +31,11 @@ TEST(WorkerTest, ThreadEntryCreatesAndReleasesItsPipes) {
   EXPECT_EQ(w.pipe(0), nullptr);
   EXPECT_FALSE(std::filesystem::exists(f.runtime_dir + "/" + kPartsChangePipeName));
 
-  // A pipe that cannot be made is traced and the run is skipped.
-  PipeWorker bad(&f.trace, stop, std::string(200, 'x'));
+  // A pipe that cannot be made (another server holds the name) is traced and the run is
+  // skipped.
+  auto holder = PipeServer::Create(kPartsChangePipeName, nullptr);
+  ASSERT_NE(holder, nullptr);
+  PipeWorker bad(&f.trace, stop, kPartsChangePipeName);
   EXPECT_EQ(bad.ThreadEntry(), 0);
   EXPECT_FALSE(bad.saw_pipe);
   EXPECT_EQ(f.sink.Count("CreatePipe failed."), 1);

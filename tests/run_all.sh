@@ -11,9 +11,13 @@
 # 4. the tsan preset (ThreadSanitizer): build the threaded tests only, run them;
 # 5. the fuzz preset (clang, libFuzzer): build the fuzzers, run each for a bounded time
 #    ($QUILLON_FUZZ_SECONDS, default 30 s);
-# 6. the Debian packages (tools/build_deb.sh into build/deb) and lintian on them;
-# 7. the systemd tier (tests/systemd) in a systemd-nspawn container, with the package tier on
-#    the packages of step 6.
+# 6. the windows preset (MinGW-w64 cross build, through the same compiler cache): configure,
+#    build, every unit-test program under Wine in a fresh private prefix
+#    (tests/windows/run_wine_tier.sh), and the end-to-end service cycle under Wine
+#    (tests/windows/run_wine_e2e.sh);
+# 7. the Debian packages (tools/build_deb.sh into build/deb) and lintian on them;
+# 8. the systemd tier (tests/systemd) in a systemd-nspawn container, with the package tier on
+#    the packages of step 7.
 # Every step runs even when an earlier one failed; the summary lists them. Exit 0 only when all
 # passed. Needs root (packages, the container) on Debian 12.
 set -uo pipefail
@@ -112,6 +116,22 @@ step "tsan: threaded tests" run_tsan_tests
 step "fuzz: configure" cmake --preset fuzz
 step "fuzz: build" cmake --build --preset fuzz
 step "fuzz: run each fuzzer for ${fuzz_seconds} s" run_fuzzers
+
+# The end-to-end cycle of the Windows programs under Wine. A missing script fails the step:
+# the tier is not complete without it.
+run_wine_e2e() {
+  local script=tests/windows/run_wine_e2e.sh
+  if [[ ! -f $script ]]; then
+    echo "$script is missing"
+    return 1
+  fi
+  bash "$script"
+}
+
+step "windows: configure" cmake --preset windows
+step "windows: build" cmake --build --preset windows
+step "windows: unit tests under Wine" tests/windows/run_wine_tier.sh --no-build
+step "windows: end-to-end cycle under Wine" run_wine_e2e
 
 # lintian's verdict on the packages: no errors; every remaining warning is overridden with its
 # reason in debian/ (the summary counts what is left).

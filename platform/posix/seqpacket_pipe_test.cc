@@ -13,8 +13,8 @@
 
 #include "platform/pipe.h"
 #include "platform/posix/test_pipe_client.h"
-#include "platform/posix/test_runtime_dir.h"
 #include "platform/runtime_dir.h"
+#include "platform/testing/scoped_runtime_dir.h"
 
 namespace quillon {
 namespace {

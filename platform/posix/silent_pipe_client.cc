@@ -32,4 +32,7 @@ std::unique_ptr<SilentPipeClient> SilentPipeClient::Connect(const std::string& n
   return std::make_unique<SeqpacketSilentClient>(fd);
 }
 
+// The server's listen queue (kListenBacklog of the seqpacket pipe).
+int SilentPipeClient::ConnectedAtOnce() { return 16; }
+
 }  // namespace quillon
