@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/settings/schema.h"
+#include "platform/raid_query_script.h"
 #include "service/hardware_init_test_util.h"
 #include "tests/common/temp_dir.h"
 
@@ -156,7 +157,7 @@ TEST_F(RaidDiscoveryTest, ThreeBatteriesWithTheirClasses) {
   EXPECT_TRUE(bed_.clock.sleeps().empty());
   // The script ran once, from the program directory, quoted, and was waited for.
   ASSERT_EQ(bed_.launcher.command_lines.size(), 1u);
-  EXPECT_EQ(bed_.launcher.command_lines[0], "\"" + bed_.dir + "RdQueryH.sh\"");
+  EXPECT_EQ(bed_.launcher.command_lines[0], "\"" + bed_.dir + std::string(kRaidQueryScript) + "\"");
   EXPECT_EQ(bed_.launcher.working_directories[0], bed_.dir);
 }
 
