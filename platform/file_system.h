@@ -15,6 +15,16 @@ inline constexpr Status kErrorWriteProtect = 19;      // read-only file system
 inline constexpr Status kErrorDiskFull = 112;         // no space or quota left
 inline constexpr Status kErrorFilenameTooLong = 206;  // a name or the path is too long
 
+// Whether `c` separates the directories of a path on this OS: '/' on Linux; '\\' and '/' on
+// Windows, which accepts both in every path. Thread-safe.
+bool IsPathSeparator(char c);
+
+// The length of the root at the start of `path`, which exists on every machine and is never
+// created: 1 for "/..." on Linux; on Windows 3 for a drive ("C:\\..."), the server and share
+// with their separators for "\\\\server\\share\\...", 1 for "\\..." (the current drive's
+// root). 0 for a relative path. Thread-safe.
+size_t PathRootLength(const std::string& path);
+
 // Creates one directory (mode 0755 less the umask); its parent must exist. Returns 0 when it
 // was created, kErrorAlreadyExists when something of that name exists already (directory or
 // not), and otherwise kErrorPathNotFound, kErrorAccessDenied, kErrorWriteProtect,

@@ -5,8 +5,10 @@
 namespace quillon {
 
 Status CreateDirectoryChain(const std::string& path) {
-  // The root needs no creating; a relative path has no root, so its first directory counts.
-  for (size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
+  // The root ("/", "C:\\") needs no creating, and Windows answers "access denied" for it;
+  // a relative path has no root, so its first directory counts.
+  for (size_t pos = PathRootLength(path); pos < path.size(); ++pos) {
+    if (!IsPathSeparator(path[pos])) continue;
     const Status s = MakeDirectory(path.substr(0, pos + 1));
     if (s != kOk && s != kErrorAlreadyExists) return s;
   }

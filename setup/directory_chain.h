@@ -7,9 +7,10 @@
 
 namespace quillon {
 
-// Creates every directory along `path`: for each '/' in it (except the one of the root at the
-// very start) the directory named by the text up to and including that '/'. The text after
-// the last '/' is taken for a file name and not created, so a log file path or a program
+// Creates every directory along `path`: for each path separator in it (IsPathSeparator: '/'
+// on Linux, '\\' or '/' on Windows) after the root (PathRootLength: "/", "C:\\"), the
+// directory named by the text up to and including that separator. The text after the last
+// separator is taken for a file name and not created, so a log file path or a program
 // directory ending in '/' may be passed as they are. A directory that exists already is
 // fine; the first other failure stops the walk and is returned (see platform/file_system.h
 // MakeDirectory). 0 when every directory exists afterwards.

@@ -277,5 +277,17 @@ TEST(DirectoryChainTest, CreatesEachDirectoryButNotTheFileName) {
   EXPECT_EQ(CreateDirectoryChain(root + "/file/sub/x.log"), 3u);
 }
 
+// A log path as the operator writes it on this OS (backslashes on Windows) gets its
+// directories too.
+TEST(DirectoryChainTest, FollowsTheSeparatorOfThisSystem) {
+  TempDir temp("directory_chain_test.");
+  ASSERT_TRUE(temp.ok());
+  const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+  const std::string logs = temp.path() + sep + "Logs" + sep + "Setup" + sep;
+  EXPECT_EQ(CreateDirectoryChain(logs + "TALVENUP.LOG"), kOk);
+  EXPECT_TRUE(std::filesystem::is_directory(logs));
+  EXPECT_FALSE(std::filesystem::exists(logs + "TALVENUP.LOG"));
+}
+
 }  // namespace
 }  // namespace quillon

@@ -12,6 +12,10 @@
 
 namespace quillon {
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
+size_t PathRootLength(const std::string& path) { return !path.empty() && path[0] == '/' ? 1 : 0; }
+
 Status MakeDirectory(const std::string& path) {
   if (mkdir(path.c_str(), 0755) == 0) return kOk;
   switch (errno) {

@@ -13,6 +13,15 @@
 namespace quillon {
 namespace {
 
+TEST(PathTest, OnlyTheSlashSeparatesAndOnlyALeadingOneIsARoot) {
+  EXPECT_TRUE(IsPathSeparator('/'));
+  EXPECT_FALSE(IsPathSeparator('\\'));  // an ordinary character in a Linux file name
+  EXPECT_EQ(PathRootLength("/var/log/x"), 1u);
+  EXPECT_EQ(PathRootLength("logs/x"), 0u);
+  EXPECT_EQ(PathRootLength(""), 0u);
+  EXPECT_EQ(PathRootLength("C:\\Logs\\x"), 0u);
+}
+
 TEST(MakeDirectoryTest, CreatesExistsAndFailsWithTheWindowsNumbers) {
   TempDir temp("file_system_test.");
   ASSERT_TRUE(temp.ok());

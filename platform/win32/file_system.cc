@@ -33,6 +33,22 @@ Status DirectoryFailure(DWORD error) {
 
 }  // namespace
 
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+size_t PathRootLength(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2])) return 3;
+  if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
+    // A share: the separators after the server's and the share's names end the root (which
+    // CreateDirectoryW refuses with "access denied", not "exists").
+    size_t pos = 2;
+    for (int names = 0; names < 2 && pos < path.size(); ++pos) {
+      if (IsPathSeparator(path[pos])) ++names;
+    }
+    return pos;
+  }
+  return !path.empty() && IsPathSeparator(path[0]) ? 1 : 0;
+}
+
 Status MakeDirectory(const std::string& path) {
   return CreateDirectoryW(Widen(path).c_str(), nullptr) ? kOk : DirectoryFailure(GetLastError());
 }

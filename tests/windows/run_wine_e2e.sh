@@ -92,7 +92,8 @@ win reg add "$lt\\SetupDate" /v UPS /t REG_SZ /d "$ups_date" /f >/dev/null
 
 # --- 1. TALVENU2 fills the registry, installs and starts the service ---
 t=$SECONDS
-out=$(win "$dir/TALVENU2.exe" "-f2$windir\\TALVENUP.LOG")
+# The log goes to a directory that does not exist yet: setup creates it.
+out=$(win "$dir/TALVENU2.exe" "-f2$windir\\Logs\\Setup\\TALVENUP.LOG")
 rc=$?
 check "TALVENU2.exe exits 0 ($((SECONDS - t)) s)" test "$rc" -eq 0
 check "TALVENU2 filled the registry: Limit RAID01 = $(reg_value "$lt\\Limit" RAID01)" \
@@ -102,8 +103,8 @@ check "TALVENU2 kept the UPS setup date $ups_date" \
   test "$(reg_value "$lt\\SetupDate" UPS)" = "$ups_date"
 check "the service's -install set InstallDate ($(root_value InstallDate))" \
   test -n "$(root_value InstallDate)"
-check "TALVENU2 logged \"TALVENU2.EXE complete.\"" \
-  grep -q 'TALVENU2.EXE complete.' "$dir/TALVENUP.LOG"
+check "TALVENU2 logged \"TALVENU2.EXE complete.\" to Logs\\Setup\\TALVENUP.LOG" \
+  grep -q 'TALVENU2.EXE complete.' "$dir/Logs/Setup/TALVENUP.LOG"
 
 # --- 2. TALVENSV.exe runs as a real service, KORI answering ---
 check "sc query TALVEN: RUNNING" wait_for 30 state_is RUNNING
