@@ -1,7 +1,7 @@
 #include "gui/core/data_exchange.h"
 
+#include "common/lifetime/operator_date.h"
 #include "common/lifetime/part_change.h"
-#include "gui/core/date_text.h"
 
 namespace quillon::gui {
 
@@ -23,7 +23,7 @@ bool SaveDateText(std::string_view text, std::string* value) {
     return true;
   }
   LocalDateTime t;
-  if (!ParseDateText(text, &t)) return false;
+  if (!ParseOperatorDate(text, &t)) return false;
   *value = FormatDate(t);
   return true;
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/core/date_text.h"
-
 namespace quillon::gui {
 namespace {
 
@@ -37,18 +35,6 @@ TEST(DateTextTest, RejectsWhatIsNotADate) {
   EXPECT_EQ(v, "untouched");
   EXPECT_EQ(InvalidDateMessage(kEnglish), "Invalid Date.");
   EXPECT_EQ(InvalidDateMessage(kJapanese), "日付が無効です。");
-}
-
-TEST(DateTextTest, ParseKeepsTheTimeOfDay) {
-  LocalDateTime t;
-  ASSERT_TRUE(ParseDateText("2009/02/03 07:08:09", &t));
-  EXPECT_EQ(t.year, 2009);
-  EXPECT_EQ(t.month, 2);
-  EXPECT_EQ(t.day, 3);
-  EXPECT_EQ(t.hour, 7);
-  EXPECT_EQ(t.minute, 8);
-  EXPECT_EQ(t.second, 9);
-  EXPECT_EQ(FormatDate(t), "2009/02/03");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // in the same order, as the component lifetime dialog's save.
 #include <cstring>
 
+#include "common/lifetime/operator_date.h"
 #include "common/lifetime/part_change.h"
 #include "common/lifetime/slot_rules.h"
 #include "common/lifetime/stored_dates.h"
@@ -77,8 +78,9 @@ int ReplacedDate(CtlContext& c, int index, const std::string* date) {
     c.err << Format(kPartDisabled.In(c.language), name) << "\n";
     return kExitCommandLine;
   }
-  double day = c.now;
-  if (date != nullptr && !ParseDateText(date->c_str(), date->size() + 1, &day)) {
+  // The date is read as the dialog's install-date field reads it; its time of day is dropped.
+  LocalDateTime setup = FromDayCount(c.now);
+  if (date != nullptr && !ParseOperatorDate(*date, &setup)) {
     c.err << Format(kBadDate.In(c.language), *date) << "\n";
     return kExitCommandLine;
   }
@@ -86,7 +88,7 @@ int ReplacedDate(CtlContext& c, int index, const std::string* date) {
   ReadAllLifetime(store, &rec);
   const int row = SetupDateRowOfSlot(index);
   char text[kDateTextSize];
-  FormatDateText(FromDayCount(day), text, sizeof(text));
+  FormatDateText(setup, text, sizeof(text));
   if (std::memcmp(text, rec.setupDate[row], kDateTextSize) == 0) {
     c.out << Format(kUnchanged.In(c.language), name) << "\n";
     return 0;
