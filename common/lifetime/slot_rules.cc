@@ -14,12 +14,16 @@ constexpr int64_t kHoursPerYear = 8760;
 constexpr int64_t kDefaultSupportHours = 43800;  // five years
 
 const char* SetupDateOf(const LifetimeRecord& rec, int slot) {
-  if (slot >= kNotifyRaidFirst && slot <= kNotifyRaidLast) return rec.setupDate[slot - 1];
-  if (slot == kNotifyUps) return rec.setupDate[16];
-  return nullptr;
+  const int row = SetupDateRowOfSlot(slot);
+  return row < 0 ? nullptr : rec.setupDate[row];
 }
 
 }  // namespace
+
+int SetupDateRowOfSlot(int slot) {
+  if (slot >= kNotifyRaidFirst && slot <= kNotifyRaidLast) return slot - 1;
+  return slot == kNotifyUps ? 16 : -1;
+}
 
 bool SlotFitted(int slot, uint32_t raid_count) {
   return slot < kNotifyRaidFirst || slot > kNotifyRaidLast ||

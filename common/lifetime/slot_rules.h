@@ -25,6 +25,10 @@ int CounterKindOfSlot(int slot);
 // beyond the `raid_count` the server has. The lifetime dialog offers only fitted rows.
 bool SlotFitted(int slot, uint32_t raid_count);
 
+// The setup-date row of a date-counted slot in the record (0-15 RAID01-RAID16, 16 UPS), or -1
+// for an hour-counted slot or one outside 0 to 19.
+int SetupDateRowOfSlot(int slot);
+
 // The slot's rated life and pre-warning lead in hours (hour-counted: by PartKind;
 // date-counted: the controller's own, or the UPS kind's). False for a slot outside 0 to 19.
 bool SlotLimits(const LifetimeRecord& rec, int slot, uint32_t* limit, uint32_t* lead);

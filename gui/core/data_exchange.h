@@ -26,9 +26,9 @@ std::string InvalidDateMessage(int language);
 inline uint32_t SaveCheckBox(bool checked) { return checked ? 1u : 0u; }
 inline bool LoadCheckBox(uint32_t flag) { return flag != 0; }
 
-// Digits-only number. Load shows the value in decimal. Save succeeds when the text is not
-// empty, holds only the digits 0-9 and its value lies in lower..upper; a number too large for
-// 32 bits counts as out of range. Returns true and sets *value on success.
+// Digits-only number. Load shows the value in decimal. Save is ParseDigits
+// (common/lifetime/part_change.h): true and *value set when the text is not empty, holds only
+// the digits 0-9 and its value lies in lower..upper.
 std::string LoadDigits(uint32_t value);
 bool SaveDigits(std::string_view text, uint32_t lower, uint32_t upper, uint32_t* value);
 

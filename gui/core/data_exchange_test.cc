@@ -2,32 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/core/date_text.h"
-
 namespace quillon::gui {
 namespace {
-
-TEST(DigitsTest, AcceptsOnlyDigitsWithinTheBounds) {
-  uint32_t v = 77;
-  EXPECT_TRUE(SaveDigits("0", 0, 99999, &v));
-  EXPECT_EQ(v, 0u);
-  EXPECT_TRUE(SaveDigits("99999", 0, 99999, &v));
-  EXPECT_EQ(v, 99999u);
-  EXPECT_TRUE(SaveDigits("00042", 0, 99999, &v));
-  EXPECT_EQ(v, 42u);
-
-  v = 77;
-  for (const char* bad :
-       {"12a", "", "100000", " 1", "1 ", "-1", "+1", "1.5", "４２", "99999999999999999999999"}) {
-    EXPECT_FALSE(SaveDigits(bad, 0, 99999, &v)) << bad;
-    EXPECT_EQ(v, 77u) << bad;
-  }
-  EXPECT_FALSE(SaveDigits("4", 5, 10, &v));
-  // Values past 32 bits must not wrap into the range.
-  EXPECT_FALSE(SaveDigits("4294967296", 0, 9999999, &v));
-  EXPECT_TRUE(SaveDigits("4294967295", 0, UINT32_MAX, &v));
-  EXPECT_EQ(v, UINT32_MAX);
-}
 
 TEST(DigitsTest, RangeMessageShowsTheBoundsInTheLanguage) {
   EXPECT_EQ(RangeMessage(kEnglish, 0, 99999), "Enter 0 to 99999.");
@@ -59,18 +35,6 @@ TEST(DateTextTest, RejectsWhatIsNotADate) {
   EXPECT_EQ(v, "untouched");
   EXPECT_EQ(InvalidDateMessage(kEnglish), "Invalid Date.");
   EXPECT_EQ(InvalidDateMessage(kJapanese), "日付が無効です。");
-}
-
-TEST(DateTextTest, ParseKeepsTheTimeOfDay) {
-  LocalDateTime t;
-  ASSERT_TRUE(ParseDateText("2009/02/03 07:08:09", &t));
-  EXPECT_EQ(t.year, 2009);
-  EXPECT_EQ(t.month, 2);
-  EXPECT_EQ(t.day, 3);
-  EXPECT_EQ(t.hour, 7);
-  EXPECT_EQ(t.minute, 8);
-  EXPECT_EQ(t.second, 9);
-  EXPECT_EQ(FormatDate(t), "2009/02/03");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "gui/core/field_logic.h"
 
+#include "common/lifetime/operator_date.h"
 #include "common/lifetime/slot_rules.h"
-#include "gui/core/date_text.h"
 #include "platform/date_time.h"
 
 namespace quillon::gui {
@@ -38,7 +38,7 @@ DateRecompute RecomputeInstallDate(std::string_view text, int32_t life_hours,
     return r;
   }
   LocalDateTime date;
-  if (!ParseDateText(text, &date)) return r;
+  if (!ParseOperatorDate(text, &date)) return r;
   date.hour = date.minute = date.second = date.millisecond = 0;
   r.is_date = true;
   r.own_text = FormatDate(date);

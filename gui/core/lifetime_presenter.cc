@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/lifetime/part_change.h"
 #include "common/lifetime/slot_rules.h"
 #include "common/settings/settings.h"
 #include "common/wire/pipe_client.h"
@@ -56,31 +57,10 @@ void LifetimePresenter::Open() {
   rec_ = LifetimeRecord{};
   ReadAllLifetime(store_, &rec_);
 
-  confirm_enabled_.fill(false);
-  confirm_ticked_.fill(false);
-  for (int row = 0; row < kPartRows; ++row) {
-    if (rec_.limit[row] == 0) continue;
-    const int index = RunningNotifyIndex(row);
-    uint32_t done = 0, pre = 0, stop = 0;
-    char date[kDateTextSize] = {};
-    ReadNotifyDone(store_, &done, date, index);
-    ReadNotifyDonePre(store_, &pre, date, index);
-    ReadCurrentStop(store_, &stop, row);
-    confirm_enabled_[index] = pre != 0 && done == 0 && stop == 0;
-  }
-
   raid_count_ = 0;
   ReadRaidCount(store_, &raid_count_);
-  for (int row = 0; row < kDateRows; ++row) {
-    if (!DateEnabled(row)) continue;
-    const int index = DateNotifyIndex(row);
-    uint32_t done = 0, pre = 0;
-    char date[kDateTextSize] = {};
-    ReadNotifyDone(store_, &done, date, index);
-    ReadNotifyDonePre(store_, &pre, date, index);
-    confirm_enabled_[index] = pre != 0 && done == 0;
-  }
-
+  for (int index = 0; index < kNotifyCount; ++index)
+    confirm_enabled_[index] = ConfirmOffered(store_, rec_, index, raid_count_);
   for (int index = 0; index < kNotifyCount; ++index) {
     uint32_t stop = 0;
     ReadNotifyDonePreStop(store_, &stop, index);
@@ -184,17 +164,12 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
   const bool server_changed = rec_.current[kServerSlot] != snap_.current[kServerSlot];
   running_changed |= server_changed;
 
-  // A part whose new life would end only after the support period gets no notices at all;
-  // the service keeps that flag as it is, so the dialog sets it now.
-  uint32_t support_years = 0;
-  ReadSupportLimit(store_, &support_years);
-  const int64_t support_hours = SupportPeriodHours(support_years);
+  const int64_t support_hours = ReadSupportHours(store_);
   bool running_over = false;
   for (int row = 0; row < kPartRows; ++row) {
-    const uint32_t limit = rec_.limit[row];
-    if (limit != 0 && running_mask[row] != 0 && rec_.current[row] == 0 &&
-        EndsAfterSupport(limit, 0, server_hours_, support_hours)) {
-      WriteCurrentStop(store_, 1, row);
+    if (running_mask[row] != 0 &&
+        WriteSupportStopIfDue(store_, row, rec_.limit[row], rec_.current[row], server_hours_,
+                              support_hours)) {
       form->running_alert[row] = false;
     }
     running_over |= form->running_alert[row];
@@ -240,11 +215,9 @@ LifetimePresenter::SaveResult LifetimePresenter::Save(LifetimeForm* form) {
     WritePsuMonitor(store_, psu_->psu_monitor);
     WritePsuCheck(store_, psu_->psu_check);
   }
-  const Status current_status = WriteSelectedCurrent(store_, rec_, running_mask);
-  const Status date_status = WriteSelectedSetupDates(store_, rec_, date_mask);
-  if (current_status != kOk || date_status != kOk) {
-    prompter_->ShowError(
-        kAppName, FormatNumbers(Pick(kUpdateError, language_), {current_status | date_status}));
+  const Status status = WriteReplacedParts(store_, rec_, running_mask, date_mask);
+  if (status != kOk) {
+    prompter_->ShowError(kAppName, FormatNumbers(Pick(kUpdateError, language_), {status}));
     return SaveResult::kStayOpen;
   }
   if (sender_(request_.data(), request_.size()) != kOk) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "common/lifetime/slot_rules.h"
 #include "common/settings/schema.h"
 #include "common/wire/pipe_format.h"
 #include "gui/core/captions.h"
@@ -32,7 +33,7 @@ inline constexpr int kUpsDateRow = 16;
 
 // The field limit of the server field and the bounds of the running numbers.
 inline constexpr int32_t kServerFieldLimit = 2147483647;
-inline constexpr uint32_t kMaxRunningHours = 99999;
+inline constexpr uint32_t kMaxRunningHours = kCounterCap;
 inline constexpr uint32_t kMaxServerHours = 9999999;
 
 // Sends one parts-changed request of `size` bytes to the service and waits for its reply.

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/core/date_text.h"
+#include "common/lifetime/operator_date.h"
 #include "gui/core/field_logic.h"
 #include "gui/widgets/app_icon.h"
 #include "gui/widgets/self_hiding_button.h"

@@ -2,6 +2,8 @@
 // in the same order, as the component lifetime dialog's save.
 #include <cstring>
 
+#include "common/lifetime/operator_date.h"
+#include "common/lifetime/part_change.h"
 #include "common/lifetime/slot_rules.h"
 #include "common/lifetime/stored_dates.h"
 #include "common/log/event_report.h"
@@ -34,19 +36,6 @@ int Notify(CtlContext& c, int index, const std::string& done_message) {
   return 0;
 }
 
-// Digits only, 0 to 99999, as the dialog's running fields accept.
-bool ParseHours(const std::string& text, uint32_t* hours) {
-  if (text.empty() || text.size() > 5) return false;
-  uint32_t value = 0;
-  for (const char ch : text) {
-    if (ch < '0' || ch > '9') return false;
-    value = value * 10 + static_cast<uint32_t>(ch - '0');
-  }
-  if (value > kCounterCap) return false;
-  *hours = value;
-  return true;
-}
-
 int ReplacedHours(CtlContext& c, int index, int kind, const std::string& text) {
   Store* store = c.env.store;
   LifetimeRecord rec{};
@@ -57,7 +46,7 @@ int ReplacedHours(CtlContext& c, int index, int kind, const std::string& text) {
     return kExitCommandLine;
   }
   uint32_t hours = 0;
-  if (!ParseHours(text, &hours)) {
+  if (!ParseRunningHours(text, &hours)) {
     c.err << kBadHours.In(c.language) << "\n";
     return kExitCommandLine;
   }
@@ -68,19 +57,11 @@ int ReplacedHours(CtlContext& c, int index, int kind, const std::string& text) {
   rec.current[kind] = hours;
   uint32_t server_hours = 0;
   ReadServerHours(store, &server_hours);
-  // The support-period rule: a part reset to 0 whose new life would end only after the
-  // support period gets no notices at all, written before the new counter, as the dialog does.
-  uint32_t support_years = 0;
-  ReadSupportLimit(store, &support_years);
-  if (hours == 0 &&
-      EndsAfterSupport(rec.limit[kind], 0, server_hours, SupportPeriodHours(support_years))) {
-    WriteCurrentStop(store, 1, kind);
-  }
+  WriteSupportStopIfDue(store, kind, rec.limit[kind], hours, server_hours, ReadSupportHours(store));
   uint8_t running_mask[3] = {};
   running_mask[kind] = 1;
   const uint8_t date_mask[17] = {};
-  const Status status = WriteSelectedCurrent(store, rec, running_mask) |
-                        WriteSelectedSetupDates(store, rec, date_mask);
+  const Status status = WriteReplacedParts(store, rec, running_mask, date_mask);
   if (status != kOk) {
     c.err << FormatStatus(kUpdateError.In(c.language), static_cast<long>(status)) << "\n";
     return kExitStore;
@@ -97,16 +78,17 @@ int ReplacedDate(CtlContext& c, int index, const std::string* date) {
     c.err << Format(kPartDisabled.In(c.language), name) << "\n";
     return kExitCommandLine;
   }
-  double day = c.now;
-  if (date != nullptr && !ParseDateText(date->c_str(), date->size() + 1, &day)) {
+  // The date is read as the dialog's install-date field reads it; its time of day is dropped.
+  LocalDateTime setup = FromDayCount(c.now);
+  if (date != nullptr && !ParseOperatorDate(*date, &setup)) {
     c.err << Format(kBadDate.In(c.language), *date) << "\n";
     return kExitCommandLine;
   }
   LifetimeRecord rec{};
   ReadAllLifetime(store, &rec);
-  const int row = index == kNotifyUps ? 16 : index - 1;
+  const int row = SetupDateRowOfSlot(index);
   char text[kDateTextSize];
-  FormatDateText(FromDayCount(day), text, sizeof(text));
+  FormatDateText(setup, text, sizeof(text));
   if (std::memcmp(text, rec.setupDate[row], kDateTextSize) == 0) {
     c.out << Format(kUnchanged.In(c.language), name) << "\n";
     return 0;
@@ -115,8 +97,7 @@ int ReplacedDate(CtlContext& c, int index, const std::string* date) {
   const uint8_t running_mask[3] = {};
   uint8_t date_mask[17] = {};
   date_mask[row] = 1;
-  const Status status = WriteSelectedCurrent(store, rec, running_mask) |
-                        WriteSelectedSetupDates(store, rec, date_mask);
+  const Status status = WriteReplacedParts(store, rec, running_mask, date_mask);
   if (status != kOk) {
     c.err << FormatStatus(kUpdateError.In(c.language), static_cast<long>(status)) << "\n";
     return kExitStore;
@@ -145,25 +126,11 @@ int Replaced(CtlContext& c, int index, const std::string* hours, const std::stri
 int Confirm(CtlContext& c, int index) {
   Store* store = c.env.store;
   const char* name = NotifyFlagName(index);
-  uint32_t done = 0, pre = 0;
-  char date[kDateTextSize] = {};
-  ReadNotifyDone(store, &done, date, index);
-  ReadNotifyDonePre(store, &pre, date, index);
-  // The dialog offers the box only for a part with a pre-warning and no limit notice, that
-  // is monitored (hour-counted: limit not 0 and no support stop; date-counted: fitted).
-  bool offered = pre != 0 && done == 0;
-  const int kind = CounterKindOfSlot(index);
-  if (kind >= 0) {
-    uint32_t limit = 0, stop = 0;
-    ReadLimit(store, &limit, kind);
-    ReadCurrentStop(store, &stop, kind);
-    offered = offered && limit != 0 && stop == 0;
-  } else {
-    uint32_t raid_count = 0;
-    ReadRaidCount(store, &raid_count);
-    offered = offered && SlotFitted(index, raid_count);
-  }
-  if (!offered) {
+  LifetimeRecord rec{};
+  ReadAllLifetime(store, &rec);
+  uint32_t raid_count = 0;
+  ReadRaidCount(store, &raid_count);
+  if (!ConfirmOffered(store, rec, index, raid_count)) {
     c.err << Format(kNotConfirmable.In(c.language), name) << "\n";
     return kExitCommandLine;
   }

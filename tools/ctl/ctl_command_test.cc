@@ -125,6 +125,13 @@ TEST_F(CtlCommandTest, ReplacedRefusesWhatTheDialogRefuses) {
   EXPECT_EQ(store_.GetDword(kCurrentKey, "CPU_FAN", 9), 17000u);
 }
 
+TEST_F(CtlCommandTest, ReplacedReadsTheDateAsTheDialogDoes) {
+  EXPECT_EQ(Run({"replaced", "UPS", "--date", "2026/12/01x"}), kExitCommandLine);
+  EXPECT_EQ(store_.GetText(kSetupDateKey, "UPS"), "2026/01/01");
+  EXPECT_EQ(Run({"replaced", "UPS", "--date", "2026-12-1 08:30"}), 0) << err_.str();
+  EXPECT_EQ(store_.GetText(kSetupDateKey, "UPS"), "2026/12/01");
+}
+
 TEST_F(CtlCommandTest, ServiceWithoutAnswerLeavesTheValuesWritten) {
   running_ = false;
   EXPECT_EQ(Run({"replaced", "UPS", "--date", "2026/12/01"}), kExitService);

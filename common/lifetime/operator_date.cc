@@ -1,10 +1,10 @@
-#include "gui/core/date_text.h"
+#include "common/lifetime/operator_date.h"
 
 #include <cstdio>
 
 #include "platform/date_time.h"
 
-namespace quillon::gui {
+namespace quillon {
 namespace {
 
 // A small cursor over the text; every read checks the end, so any input is safe.
@@ -42,7 +42,7 @@ bool IsDateSeparator(char c) { return c == '/' || c == '-' || c == '.'; }
 
 }  // namespace
 
-bool ParseDateText(std::string_view text, LocalDateTime* out) {
+bool ParseOperatorDate(std::string_view text, LocalDateTime* out) {
   Cursor c{text};
   LocalDateTime t;
   c.SkipBlanks();
@@ -71,4 +71,4 @@ std::string FormatDate(const LocalDateTime& t) {
   return buffer;
 }
 
-}  // namespace quillon::gui
+}  // namespace quillon
