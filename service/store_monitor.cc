@@ -117,4 +117,6 @@ Status StoreMonitor::ListSubkeys(std::string_view key, std::vector<std::string>*
 
 Status StoreMonitor::CheckUsable(std::string* reason) { return store_->CheckUsable(reason); }
 
+std::string StoreMonitor::LastError() { return store_->LastError(); }
+
 }  // namespace quillon

@@ -18,11 +18,11 @@ class TraceLog;
 
 // The service's eyes on its settings store, so that it never runs blind.
 //
-// As a Store it passes every operation to the real store unchanged; a write (SetValue,
-// SetValues, DeleteValue, CreateKey, DeleteKeyTree) that still fails after the store's own
-// wait for the write lock leaves the trace line "Settings write <key>\<name> failed (status
-// N): <cause>" and the journal error event kEventStoreWriteFailed naming the value (at most
-// one event per value in 24 hours; a missing value of a delete is no failure). Nothing is retried.
+// As a Store it passes every operation, and LastError, to the real store unchanged; a write
+// (SetValue, SetValues, DeleteValue, CreateKey, DeleteKeyTree) that still fails after the store's
+// own wait for the write lock leaves the trace line "Settings write <key>\<name> failed (status N):
+// <cause>" and the journal error event kEventStoreWriteFailed naming the value (at most one event
+// per value in 24 hours; a missing value of a delete is no failure). Nothing is retried.
 //
 // Check() looks at the store itself (Store::CheckUsable): while it cannot be opened or used,
 // every call traces "Settings store <path> is not usable (status N): <cause>", sets the status
@@ -58,6 +58,8 @@ class StoreMonitor : public Store {
   Status ListValues(std::string_view key, std::vector<StoreValue>* values) override;
   Status ListSubkeys(std::string_view key, std::vector<std::string>* names) override;
   Status CheckUsable(std::string* reason) override;
+  // The wrapped store's own text, so that callers holding the monitor still learn the cause.
+  std::string LastError() override;
 
  private:
   // Reports a failed write of `key`\`name` (name empty for a key operation).

@@ -81,6 +81,23 @@ TEST_F(StoreMonitorTest, AFailedPairNamesBothValuesAndWritesNeither) {
   EXPECT_EQ(sink_.messages().size(), 2u);
 }
 
+// A store that keeps the text of its last failure, as the real one does.
+class StoreWithCause : public MemoryStore {
+ public:
+  std::string LastError() override { return cause; }
+  std::string cause;
+};
+
+// Callers hold the monitor as their Store and still need the cause for their message.
+TEST_F(StoreMonitorTest, PassesOnTheWrappedStoresFailureText) {
+  StoreWithCause store;
+  StoreMonitor monitor(&store, kPath, &clock_, &trace_, &events_, Language::kEnglish);
+  Store* as_store = &monitor;
+  EXPECT_EQ(as_store->LastError(), "");
+  store.cause = "database disk image is malformed";
+  EXPECT_EQ(as_store->LastError(), "database disk image is malformed");
+}
+
 TEST_F(StoreMonitorTest, AnUnusableStoreIsReportedAtEveryCheckAndJournaledOnceADay) {
   failing_.FailOn("check", "", kErrorRegistryCorrupt);
   const std::string line =

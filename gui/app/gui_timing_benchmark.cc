@@ -55,7 +55,7 @@ int RunStartupChild(int argc, char** argv, int report_fd) {
 
 void BM_StartToMainMenuShown(benchmark::State& state) {
   TempDir temp("quillon-gui-timing-");
-  const std::string dir = temp.path();
+  const std::string& dir = temp.path();
   setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   setenv("QUILLON_REGISTRY", (dir + "/registry.db").c_str(), 1);
   std::string self = std::filesystem::read_symlink("/proc/self/exe");

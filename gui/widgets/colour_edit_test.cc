@@ -34,7 +34,7 @@ constexpr int kRun2 = 1301;
 class FieldDialog : public BaseDialog, public FieldOwner {
  public:
   explicit FieldDialog(Prompter* prompter, Clock* clock)
-      : BaseDialog(nullptr, kOkControl, kCancelControl, kEnglish, prompter), clock_(clock) {
+      : BaseDialog(nullptr, kOkControl, kCancelControl, kEnglish, prompter), clock(clock) {
     auto* layout = new QGridLayout(this);
     int row = 0;
     for (auto [id, next] : {std::pair{kDate1, kNext1}, std::pair{kDate2, kNext2}}) {
@@ -48,7 +48,7 @@ class FieldDialog : public BaseDialog, public FieldOwner {
       RegisterControl(next, partner);
       layout->addWidget(field, row, 0);
       layout->addWidget(partner, row++, 1);
-      dates_.push_back(field);
+      dates.push_back(field);
     }
     for (int id : {kRun1, kRun2}) {
       auto* field = new RunningHoursEdit(kRed, kWhite, kBlue, kWhite, id, 17520, this);
@@ -56,46 +56,46 @@ class FieldDialog : public BaseDialog, public FieldOwner {
       field->SetOwner(this);
       RegisterControl(id, field);
       layout->addWidget(field, row++, 0);
-      runs_.push_back(field);
+      runs.push_back(field);
     }
-    date_button_ = new SelfHidingButton(this);
-    date_button_->setObjectName("setTodayButton");
-    date_button_->setText("Set today to install date");
-    run_button_ = new SelfHidingButton(this);
-    run_button_->setObjectName("setZeroButton");
-    run_button_->setText("Set 0 to running");
-    ok_ = new QPushButton("OK", this);
-    ok_->setObjectName("okButton");
-    layout->addWidget(date_button_, row, 0);
-    layout->addWidget(run_button_, row++, 1);
-    layout->addWidget(ok_, row, 0);
-    date_button_->hide();
-    run_button_->hide();
-    RegisterControl(kOkControl, ok_);
+    date_button = new SelfHidingButton(this);
+    date_button->setObjectName("setTodayButton");
+    date_button->setText("Set today to install date");
+    run_button = new SelfHidingButton(this);
+    run_button->setObjectName("setZeroButton");
+    run_button->setText("Set 0 to running");
+    ok = new QPushButton("OK", this);
+    ok->setObjectName("okButton");
+    layout->addWidget(date_button, row, 0);
+    layout->addWidget(run_button, row++, 1);
+    layout->addWidget(ok, row, 0);
+    date_button->hide();
+    run_button->hide();
+    RegisterControl(kOkControl, ok);
   }
 
   QWidget* HelpButton(int button) override {
-    return button == kDateHelpButton      ? date_button_
-           : button == kRunningHelpButton ? run_button_
+    return button == kDateHelpButton      ? date_button
+           : button == kRunningHelpButton ? run_button
                                           : nullptr;
   }
   bool IsOwnField(const QWidget* widget, FieldKind kind) override {
     if (kind == FieldKind::kInstallDate) {
-      return std::find(dates_.begin(), dates_.end(), widget) != dates_.end();
+      return std::find(dates.begin(), dates.end(), widget) != dates.end();
     }
-    return std::find(runs_.begin(), runs_.end(), widget) != runs_.end();
+    return std::find(runs.begin(), runs.end(), widget) != runs.end();
   }
-  void SetActiveField(ColourEdit* field) override { active_ = field; }
+  void SetActiveField(ColourEdit* field) override { active = field; }
   void SetFieldText(int control, const QString& text) override { SetControlText(control, text); }
-  Clock* FieldClock() override { return clock_; }
+  Clock* FieldClock() override { return clock; }
 
-  Clock* clock_;
-  std::vector<InstallDateEdit*> dates_;
-  std::vector<RunningHoursEdit*> runs_;
-  SelfHidingButton* date_button_;
-  SelfHidingButton* run_button_;
-  QPushButton* ok_;
-  ColourEdit* active_ = nullptr;
+  Clock* clock;
+  std::vector<InstallDateEdit*> dates;
+  std::vector<RunningHoursEdit*> runs;
+  SelfHidingButton* date_button;
+  SelfHidingButton* run_button;
+  QPushButton* ok;
+  ColourEdit* active = nullptr;
 };
 
 class FieldTest : public ::testing::Test {
@@ -115,7 +115,7 @@ class FieldTest : public ::testing::Test {
 };
 
 TEST_F(FieldTest, ChangedAndAlertColoursWithTheAlertWinning) {
-  ColourEdit* f = dialog_->runs_[0];
+  ColourEdit* f = dialog_->runs[0];
   const QColor default_text = TextColour(f);
   f->setText("100");
   f->SetReferenceText("100");
@@ -130,8 +130,8 @@ TEST_F(FieldTest, ChangedAndAlertColoursWithTheAlertWinning) {
   f->SetAlert(true);
   EXPECT_EQ(f->colour(), FieldColour::kAlert);
   EXPECT_EQ(TextColour(f), kRed);
-  dialog_->runs_[1]->SetReferenceText("0");
-  dialog_->runs_[1]->setText("5");
+  dialog_->runs[1]->SetReferenceText("0");
+  dialog_->runs[1]->setText("5");
   SaveScreenshot(dialog_.get(), "fields_alert_and_changed");
 
   f->SetAlert(false);
@@ -142,28 +142,28 @@ TEST_F(FieldTest, ChangedAndAlertColoursWithTheAlertWinning) {
 }
 
 TEST_F(FieldTest, RunningFieldTurnsRedOnLeavingAtItsLimit) {
-  RunningHoursEdit* f = dialog_->runs_[0];
+  RunningHoursEdit* f = dialog_->runs[0];
   f->setText("17519");
   f->SetReferenceText("17519");
   f->setFocus();
-  dialog_->ok_->setFocus();
+  dialog_->ok->setFocus();
   EXPECT_FALSE(f->alert());
   EXPECT_EQ(f->colour(), FieldColour::kDefault);
 
   f->setFocus();
   f->setText("17520");
   EXPECT_EQ(f->colour(), FieldColour::kChanged);
-  dialog_->ok_->setFocus();
+  dialog_->ok->setFocus();
   EXPECT_TRUE(f->alert());
   EXPECT_EQ(TextColour(f), kRed);
 }
 
 TEST_F(FieldTest, InstallDateShowsNextChangeAndAlertsOnceItHasPassed) {
-  InstallDateEdit* f = dialog_->dates_[0];
+  InstallDateEdit* f = dialog_->dates[0];
   f->setText("2008/4/1");
   f->SetReferenceText("2008/04/01");
   f->setFocus();
-  dialog_->ok_->setFocus();
+  dialog_->ok->setFocus();
   EXPECT_EQ(f->text(), "2008/04/01");  // rewritten in the stored form
   EXPECT_EQ(dialog_->ControlText(kNext1), "2010/04/01");
   EXPECT_FALSE(f->alert());
@@ -187,41 +187,41 @@ TEST_F(FieldTest, InstallDateShowsNextChangeAndAlertsOnceItHasPassed) {
 }
 
 TEST_F(FieldTest, HelpButtonStaysWithinFieldsOfOneKindAndItsButton) {
-  InstallDateEdit* d1 = dialog_->dates_[0];
-  InstallDateEdit* d2 = dialog_->dates_[1];
-  dialog_->ok_->setFocus();
+  InstallDateEdit* d1 = dialog_->dates[0];
+  InstallDateEdit* d2 = dialog_->dates[1];
+  dialog_->ok->setFocus();
   QSignalSpy spy1(d1, &ColourEdit::helpButtonChanged);
 
   d1->setFocus();
-  EXPECT_TRUE(dialog_->date_button_->isVisible());
-  EXPECT_EQ(dialog_->active_, d1);
+  EXPECT_TRUE(dialog_->date_button->isVisible());
+  EXPECT_EQ(dialog_->active, d1);
   ASSERT_EQ(spy1.count(), 1);
   EXPECT_EQ(spy1[0][0].toInt(), kDateHelpButton);
   EXPECT_TRUE(spy1[0][1].toBool());
 
   d2->setFocus();  // same kind: kept
-  EXPECT_TRUE(dialog_->date_button_->isVisible());
-  EXPECT_EQ(dialog_->active_, d2);
+  EXPECT_TRUE(dialog_->date_button->isVisible());
+  EXPECT_EQ(dialog_->active, d2);
   EXPECT_TRUE(spy1.last()[1].toBool());
 
-  dialog_->date_button_->setFocus();  // its own button: kept, d2 stays active
-  EXPECT_TRUE(dialog_->date_button_->isVisible());
-  EXPECT_EQ(dialog_->active_, d2);
+  dialog_->date_button->setFocus();  // its own button: kept, d2 stays active
+  EXPECT_TRUE(dialog_->date_button->isVisible());
+  EXPECT_EQ(dialog_->active, d2);
 
-  dialog_->ok_->setFocus();  // the button hides itself on losing the focus
-  EXPECT_FALSE(dialog_->date_button_->isVisible());
+  dialog_->ok->setFocus();  // the button hides itself on losing the focus
+  EXPECT_FALSE(dialog_->date_button->isVisible());
 
   d1->setFocus();
-  dialog_->runs_[0]->setFocus();  // a field of the other kind: hidden, then the other button
-  EXPECT_FALSE(dialog_->date_button_->isVisible());
-  EXPECT_TRUE(dialog_->run_button_->isVisible());
-  EXPECT_EQ(dialog_->active_, dialog_->runs_[0]);
+  dialog_->runs[0]->setFocus();  // a field of the other kind: hidden, then the other button
+  EXPECT_FALSE(dialog_->date_button->isVisible());
+  EXPECT_TRUE(dialog_->run_button->isVisible());
+  EXPECT_EQ(dialog_->active, dialog_->runs[0]);
   EXPECT_EQ(spy1.last()[0].toInt(), kDateHelpButton);
   EXPECT_FALSE(spy1.last()[1].toBool());
 
-  dialog_->ok_->setFocus();
-  EXPECT_FALSE(dialog_->run_button_->isVisible());
-  EXPECT_EQ(dialog_->active_, nullptr);
+  dialog_->ok->setFocus();
+  EXPECT_FALSE(dialog_->run_button->isVisible());
+  EXPECT_EQ(dialog_->active, nullptr);
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ void LifetimeDialog::BuildWidgets() {
   // Running group: component, running, life time, confirmed.
   QGridLayout* running_grid = NewTableGroup("runningGroup", "runningHeading", kRunningHeadingBase);
   QWidget* running_group = running_grid->parentWidget();
-  static const char* const kRunningTags[kRunningRows] = {"CpuFan", "Psu", "CaisFan", "Server"};
+  static constexpr const char* kRunningTags[kRunningRows] = {"CpuFan", "Psu", "CaisFan", "Server"};
   auto make_running = [&](int row, QWidget* parent) {
     QLabel* label = NewLabel(parent, QString("runningLabel") + kRunningTags[row]);
     auto* field = new RunningHoursEdit(kAlertText, kWhite, kChangedText, kWhite,
@@ -425,6 +425,8 @@ void LifetimeDialog::OnOk() {
   for (int row = 0; row < kRunningRows; ++row) {
     if (!form.running_alert[row]) running_[row]->SetAlert(false);
   }
+  // Closes with Accepted past BaseDialog::accept, which would only run OnOk again.
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): QDialog's accept is the one meant.
   if (result == LifetimePresenter::SaveResult::kClose) QDialog::accept();
 }
 

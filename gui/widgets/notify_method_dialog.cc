@@ -67,7 +67,8 @@ void NotifyMethodDialog::OnOk() {
     prompter()->ShowError(kAppName, NotifyMethodPresenter::FailureMessage(language(), status));
     return;
   }
-  QDialog::accept();
+  // Closes with Accepted past BaseDialog::accept, which would only run OnOk again.
+  QDialog::accept();  // NOLINT(bugprone-parent-virtual-call): QDialog's accept is the one meant.
 }
 
 }  // namespace quillon::gui
