@@ -45,7 +45,7 @@ class CtlCommandTest : public ::testing::Test {
     };
   }
 
-  int Run(std::vector<std::string> args) {
+  int Run(const std::vector<std::string>& args) {
     out_.str("");
     err_.str("");
     return RunCtl(args, env_, out_, err_);
