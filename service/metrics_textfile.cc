@@ -23,7 +23,7 @@ Status MetricsTextfile::AfterCycle(int64_t unix_now) {
   MetricsContext context;
   context.last_cycle_unix = unix_now;
   std::string path(dir);
-  if (path.back() != '/') path.push_back('/');
+  if (!IsPathSeparator(path.back())) path.push_back('/');
   path += kMetricsFileName;
   const Status status = ReplaceFileAtomically(path, FormatPrometheusText(report, context));
   if (status == kOk) {
