@@ -38,14 +38,14 @@ use_ccache() {
 results=()
 failed=0
 step() {  # step NAME COMMAND...
-  local name=$1
+  local name=$1 start=$SECONDS
   shift
   echo
   echo "=== $name"
   if "$@"; then
-    results+=("PASS  $name")
+    results+=("PASS  $name ($((SECONDS - start)) s)")
   else
-    results+=("FAIL  $name")
+    results+=("FAIL  $name ($((SECONDS - start)) s)")
     failed=1
   fi
 }
@@ -153,4 +153,5 @@ step "systemd tier" ctest --preset default -L systemd --output-on-failure -V
 echo
 echo "=== summary"
 printf '%s\n' "${results[@]}"
+echo "total: $((SECONDS / 60)) min $((SECONDS % 60)) s"
 exit $failed
