@@ -25,7 +25,7 @@ TEST(PathTest, OnlyTheSlashSeparatesAndOnlyALeadingOneIsARoot) {
 TEST(MakeDirectoryTest, CreatesExistsAndFailsWithTheWindowsNumbers) {
   TempDir temp("file_system_test.");
   ASSERT_TRUE(temp.ok());
-  const std::string root = temp.path();
+  const std::string& root = temp.path();
 
   EXPECT_EQ(MakeDirectory(root + "/a"), kOk);
   EXPECT_EQ(MakeDirectory(root + "/a/"), kErrorAlreadyExists);
