@@ -89,15 +89,17 @@ class PipeServer {
 // reply[0..reply_size), and closes. *received (when given) gets the number of reply bytes
 // stored. 0 on success; kErrorNotFound when no server serves the name; kErrorAccessDenied;
 // kErrorMoreData when the reply was longer than reply_size (the first reply_size bytes are
-// stored); kErrorReadFault when the server closed without replying; kErrorTimeout. Waits
-// without a time limit. Thread-safe.
-Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
-                size_t reply_size, size_t* received);
-
-// As CallPipe, but gives up with kErrorTimeout when the whole exchange has taken more
-// than timeout_ms milliseconds (kWaitInfinite: no limit).
+// stored); kErrorReadFault when the server closed without replying; kErrorTimeout when the
+// whole exchange has taken more than timeout_ms milliseconds (kWaitInfinite: no limit).
+// Thread-safe.
 Status CallPipeTimed(const std::string& name, const void* request, size_t size, void* reply,
                      size_t reply_size, size_t* received, uint32_t timeout_ms);
+
+// The one-shot client above without a time limit: CallPipeTimed with kWaitInfinite.
+inline Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
+                       size_t reply_size, size_t* received) {
+  return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
+}
 
 }  // namespace quillon
 

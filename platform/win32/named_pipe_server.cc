@@ -304,9 +304,4 @@ Status CallPipeTimed(const std::string& name, const void* request, size_t size, 
   return status;
 }
 
-Status CallPipe(const std::string& name, const void* request, size_t size, void* reply,
-                size_t reply_size, size_t* received) {
-  return CallPipeTimed(name, request, size, reply, reply_size, received, kWaitInfinite);
-}
-
 }  // namespace quillon

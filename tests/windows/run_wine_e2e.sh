@@ -12,14 +12,6 @@ root=$PWD
 build=${1:-$root/build/windows}
 started=$SECONDS
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillon-e2e.XXXXXX")
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
-
 failures=0
 pass() { echo "ok   $1"; }
 fail() {
@@ -61,10 +53,8 @@ service_state() {  # the STATE word of `sc query TALVEN` (RUNNING, STOPPED, ...)
 state_is() { [[ $(service_state) == "$1" ]]; }
 
 # --- The prefix and the program directory C:\Quillon ---
-wineboot -i >/dev/null 2>&1 </dev/null || { echo "wineboot failed"; exit 1; }
-wineserver -w
-# Persistent, so that the service manager outlives the programs that talk to it.
-wineserver -p
+. "$root/tests/windows/wine_prefix.sh"
+start_wine_prefix e2e || { echo "wineboot failed"; exit 1; }
 win sc query >/dev/null
 echo "# wine prefix ready: $((SECONDS - started)) s"
 

@@ -11,27 +11,16 @@ root=$PWD
 build=$root/build/windows
 
 if [ "${1:-}" != "--no-build" ]; then
-  [ -f /work/quillon-env.sh ] && . /work/quillon-env.sh
   start=$SECONDS
   cmake --preset windows >/dev/null || exit 1
   nice cmake --build --preset windows -- -j2 || exit 1
   echo "windows build: $((SECONDS - start)) s"
 fi
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillon-wine.XXXXXX")
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
-
+# The service backends' tests install and run services in the prefix.
+. "$root/tests/windows/wine_prefix.sh"
 start=$SECONDS
-wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 1; }
-wineserver -w
-# Persistent, so that the prefix's service control manager outlives each test program (the
-# service backends' tests install and run services in it).
-wineserver -p
+start_wine_prefix wine || { echo "wineboot failed"; exit 1; }
 echo "wine prefix: $((SECONDS - start)) s"
 
 start=$SECONDS
